@@ -1,0 +1,65 @@
+// Env: every file, directory and lock operation of the table engine.
+//
+// PosixEnv is the real one (pread/pwrite, open-file-description byte-range
+// locks); MemEnv keeps files in memory for fast tests, with the same lock
+// semantics between its handles; FaultEnv wraps another Env to fail chosen
+// calls (I/O-error and crash tests). No call throws; every lock call returns
+// at once.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/sys/status.h"
+
+namespace zel::db {
+
+enum class LockKind { kShared, kExclusive };
+
+class File {
+ public:
+  virtual ~File() = default;
+  // Reads up to n bytes at off; *got is how many were there (short at EOF).
+  virtual Status read(uint64_t off, size_t n, char* buf, size_t* got) = 0;
+  // Writes all of data at off, growing the file as needed.
+  virtual Status write(uint64_t off, std::string_view data) = 0;
+  virtual Result<uint64_t> size() = 0;
+  virtual Status truncate(uint64_t len) = 0;
+  virtual Status sync() = 0;
+  // Byte-range lock held by this handle; Locked at once when another handle
+  // (of this or another process) holds a conflicting one. Re-locking a range
+  // this handle holds changes its kind.
+  virtual Status lock(uint64_t off, uint64_t len, LockKind kind) = 0;
+  virtual Status unlock(uint64_t off, uint64_t len) = 0;
+  // Whether another handle holds a lock conflicting with `kind` on the range
+  // (for the administrator's lock listing); false when free.
+  virtual Result<bool> isLockedByOther(uint64_t off, uint64_t len, LockKind kind) = 0;
+};
+
+struct OpenOptions {
+  bool create = false;     // create when missing
+  bool truncate = false;   // empty an existing file
+  bool readOnly = false;
+  bool mustNotExist = false;
+};
+
+class Env {
+ public:
+  virtual ~Env() = default;
+  virtual Result<std::unique_ptr<File>> open(const std::string& path, const OpenOptions& o) = 0;
+  virtual bool exists(const std::string& path) = 0;
+  virtual bool isDirectory(const std::string& path) = 0;
+  virtual Status remove(const std::string& path) = 0;
+  virtual Status rename(const std::string& from, const std::string& to) = 0;
+  virtual Status createDirectory(const std::string& path) = 0;
+  // Names (not paths) of the entries of a directory.
+  virtual Result<std::vector<std::string>> list(const std::string& dir) = 0;
+};
+
+// The process-wide POSIX Env.
+Env& posixEnv();
+
+}  // namespace zel::db
