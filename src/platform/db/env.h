@@ -59,7 +59,16 @@ class Env {
   virtual Result<std::vector<std::string>> list(const std::string& dir) = 0;
 };
 
-// The process-wide POSIX Env.
+// The process-wide POSIX Env. Locks are Linux open-file-description locks:
+// they belong to the handle, conflict between two handles of one process, and
+// survive the closing of other descriptors of the same file.
 Env& posixEnv();
+
+// A fresh in-memory Env. Its files outlive the handles that use them; locks
+// conflict between handles exactly as PosixEnv's do. Thread-safe.
+std::unique_ptr<Env> makeMemEnv();
+
+// Reads exactly n bytes at off; a short read is Corruption naming `what`.
+Status readExact(File& f, uint64_t off, size_t n, char* buf, const std::string& what);
 
 }  // namespace zel::db
