@@ -6,7 +6,9 @@
 #pragma once
 
 #include <memory>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/console/screen.h"
@@ -31,6 +33,9 @@ class Backend {
   virtual bool poll(int timeoutMs, InputEvent& out) = 0;
   // A tone of `hz` for `ticks` eighteenths of a second.
   virtual void tone(int hz, int ticks) = 0;
+  // Drops keys typed ahead and not yet read (clearing the keyboard buffer).
+  // A script of the headless twin is future input, not type-ahead: kept.
+  virtual void discardTypeahead() {}
 };
 
 // The real terminal through ncursesw. nullptr with a message in *error when
@@ -39,17 +44,25 @@ std::unique_ptr<Backend> makeNcursesBackend(std::string* error);
 
 // The headless twin: events from a script; what was presented can be read
 // from the Screen the console owns. When the script runs out, poll() with a
-// negative timeout reports Esc so that a test never hangs.
+// negative timeout reports Esc so that a test never hangs (and aborts after
+// 10000 of them: a loop that ignores Esc would otherwise spin for ever).
+//
+// Time: poll() with a time limit sleeps on zel::clock() (install a
+// ManualClock in tests) until the next scripted event is due or the limit
+// runs out. Events pushed with pushAt() are due at a monotonic time; the
+// others at once.
 class HeadlessBackend : public Backend {
  public:
   void present(const Screen&, int cursorRow, int cursorCol, bool cursorVisible) override;
   bool poll(int timeoutMs, InputEvent& out) override;
   void tone(int hz, int ticks) override { tones.push_back({hz, ticks}); }
 
-  void push(int key) { events_.push_back({key, -1, -1}); }
+  void push(int key) { events_.push_back({{key, -1, -1}, 0}); }
   void push(std::initializer_list<int> keys) { for (int k : keys) push(k); }
   void pushText(std::string_view cp850) { for (char c : cp850) push(static_cast<unsigned char>(c)); }
-  void pushClick(int row, int col, int key = 1002) { events_.push_back({key, row, col}); }
+  void pushClick(int row, int col, int key = 1002) { events_.push_back({{key, row, col}, 0}); }
+  // A key that arrives when zel::clock().monotonicMs() reaches dueMs.
+  void pushAt(long long dueMs, int key) { events_.push_back({{key, -1, -1}, dueMs}); }
   size_t pending() const { return events_.size() - next_; }
 
   int presents = 0;
@@ -60,7 +73,11 @@ class HeadlessBackend : public Backend {
   std::vector<Tone> tones;
 
  private:
-  std::vector<InputEvent> events_;
+  struct Scripted {
+    InputEvent event;
+    long long dueMs;
+  };
+  std::vector<Scripted> events_;
   size_t next_ = 0;
 };
 

@@ -9,7 +9,9 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 #include <string_view>
 
 #include "platform/console/backend.h"
@@ -35,12 +37,14 @@ class Console {
   Backend& backend() { return *backend_; }
 
   // Current colour list (SetColor): the standard slot is used by say(), the
-  // enhanced slot by entry fields.
+  // enhanced slot by entry fields. Slots missing or malformed in the text
+  // keep their current value.
   void setColour(std::string_view colourList);
   void setColour(const ColourList& c) { colours_ = c; }
   const ColourList& colours() const { return colours_; }
 
-  // Writing. The cursor ends after the text, as on the old consoles.
+  // Writing, clipped at the screen's edges. The cursor ends after the text
+  // (column row/col + length, which may be 80), as on the old consoles.
   void say(int row, int col, std::string_view text);             // standard colour
   void say(int row, int col, std::string_view text, Attr attr);  // given colour
   void sayKeepAttr(int row, int col, std::string_view text);     // colours on screen kept
@@ -51,20 +55,26 @@ class Console {
   void showCursor(bool on) { cursorVisible_ = on; }
   bool cursorVisible() const { return cursorVisible_; }
 
-  // Sends changed cells and the cursor to the backend.
+  // Sends changed cells and the cursor to the backend and marks the screen
+  // clean. Every key read flushes first.
   void flush();
 
   // Raw key read (INKEY): timeoutMs < 0 waits for ever, 0 does not wait;
-  // returns key::kNone when nothing came in time. Bound keys are returned
-  // like any other. The key read becomes lastKey().
+  // returns key::kNone when nothing came in time (lastKey() is then left as
+  // it was). Pushed keys come first, then the backend's. Bound keys are
+  // returned like any other. A mouse event sets mouseRow()/mouseCol().
   int inkey(int timeoutMs = -1);
   // Wait-state read: a bound key runs its callback with the current read
-  // context and the wait goes on; any other key is returned. Used by the
-  // form reader, menus, browsers and prompts.
+  // context and the wait goes on; any other key is returned. A key whose
+  // callback is already running (the callback itself reads keys) is returned
+  // instead of running it again. The time limit covers the whole wait,
+  // callbacks included (measured on zel::clock()). Used by the form reader,
+  // menus, browsers and prompts.
   int waitKey(int timeoutMs = -1);
   int lastKey() const { return lastKey_; }
   // Puts keys in front of what the user types (KEYBOARD).
   void pushKey(int key) { queue_.push_back({key, -1, -1}); }
+  // Empties the pushed keys and the type-ahead (see Backend::discardTypeahead).
   void clearKeys();
   // True when a key is waiting (queued or at the backend); does not take it.
   bool keyWaiting();
@@ -96,10 +106,12 @@ class Console {
   int lastKey_ = 0;
   int mouseRow_ = -1, mouseCol_ = -1;
   std::deque<InputEvent> queue_;
+  std::optional<InputEvent> peeked_;  // taken from the backend by keyWaiting()
   std::map<int, KeyHandler> bindings_;
   ReadContext context_;
   bool silent_ = false;
   int handlerDepth_ = 0;
+  std::vector<int> running_;  // bound keys whose callbacks are running
 };
 
 // The program's console. Starts as a headless console with an empty script;

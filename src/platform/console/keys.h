@@ -40,14 +40,20 @@ inline constexpr int kCtrlDown = 401;
 inline constexpr int kF1 = 28;
 // F2..F10 are -1..-9.
 constexpr int F(int n) { return n == 1 ? kF1 : n <= 10 ? -(n - 1) : n == 11 ? -40 : -41; }
+inline constexpr int kF2 = -1, kF3 = -2, kF4 = -3, kF5 = -4, kF6 = -5, kF7 = -6, kF8 = -7,
+                     kF9 = -8, kF10 = -9;
 inline constexpr int kF11 = -40;
 inline constexpr int kF12 = -41;
 inline constexpr int kAltF2 = -31;
 inline constexpr int kAltF5 = -34;
 // Alt+F1..Alt+F10 are -30..-39.
 constexpr int AltF(int n) { return -29 - n; }
+// Shift+F1..Shift+F10 are -10..-19, Ctrl+F1..Ctrl+F10 -20..-29.
+constexpr int ShiftF(int n) { return -9 - n; }
+constexpr int CtrlF(int n) { return -19 - n; }
 
-// Alt+letter, from the PC scan codes: Alt+Q 272 ... Alt+M 306.
+// Alt+letter, from the PC scan codes: Alt+Q 272 ... Alt+M 306; either case.
+// Digits, '-' and '=' give the Alt+digit codes below. Anything else: kNone.
 int alt(char letter);
 inline constexpr int kAltA = 286, kAltB = 304, kAltC = 302, kAltD = 288, kAltE = 274,
                      kAltF = 289, kAltG = 290, kAltH = 291, kAltI = 279, kAltJ = 292,
@@ -65,7 +71,9 @@ constexpr int altDigit(int d) { return d == 0 ? kAlt0 : kAlt1 + d - 1; }
 inline constexpr int kMouseLeft = 1002;
 inline constexpr int kMouseRight = 1003;
 
-// Readable name of a key for test failures and the key probe ("Alt+W", "F12").
+// Readable name of a key for test failures and the key probe ("Alt+W", "F12",
+// "Enter", "'a'"). Control codes shared with navigation keys (1 is Home and
+// Ctrl+A) are named after the navigation key; unknown codes as "Key(n)".
 std::string name(int code);
 
 }  // namespace zel::key

@@ -35,6 +35,8 @@ class Screen {
 
   Screen();
 
+  // Cells outside the grid read as a blank in attribute 7; writes there are
+  // dropped. A write that changes nothing leaves the dirty range alone.
   const Cell& at(int row, int col) const;
   void set(int row, int col, Cell c);
 
@@ -50,14 +52,19 @@ class Screen {
   void clear(int top, int left, int bottom, int right, Attr attr) {
     fill(top, left, bottom, right, ' ', attr);
   }
-  // Scrolls the rectangle up (n > 0) or down (n < 0), filling with blanks.
+  // Scrolls the rectangle up (n > 0) or down (n < 0), filling the rows
+  // uncovered with blanks in `attr`. n == 0, or |n| at least the height,
+  // clears the whole rectangle.
   void scroll(int top, int left, int bottom, int right, int n, Attr attr);
   // Frame on the rectangle's edge; the inside is left as it is.
   void box(int top, int left, int bottom, int right, BoxStyle style, Attr attr);
   // Frame from an 8-byte CP850 string: corners and sides clockwise from the
-  // top-left, as in "┌─┐│┘─└│".
+  // top-left, as in "┌─┐│┘─└│". A ninth byte, when given, fills the inside.
+  // Fewer than 8 bytes or an empty rectangle draw nothing.
   void box(int top, int left, int bottom, int right, std::string_view frame, Attr attr);
 
+  // The rectangle is clipped to the screen first; restore puts the cells back
+  // at the clipped position.
   SavedRegion save(int top, int left, int bottom, int right) const;
   void restore(const SavedRegion& r);
 
@@ -66,7 +73,8 @@ class Screen {
   std::string rowText(int row) const;
   std::string text() const;
 
-  // Changed-column range of each row since the last markClean().
+  // Changed-column range of each row since the last markClean() (a new
+  // screen is all dirty); end < begin when the row is unchanged.
   struct Dirty { int begin = kCols, end = -1; };
   const Dirty& dirty(int row) const { return dirty_[static_cast<size_t>(row)]; }
   void markClean();
