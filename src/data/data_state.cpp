@@ -1,5 +1,7 @@
 #include "data/data_state.h"
 
+#include "platform/sys/dos_path.h"
+
 namespace zel::data {
 
 namespace {
@@ -9,16 +11,11 @@ DataState& instance() {
   return s;
 }
 
-// Until the drive map is wired in: drive letters are dropped and backslashes
-// become slashes, so host paths pass through unchanged.
-std::string plainHostPath(const std::string& p) {
-  std::string s = p;
-  if (s.size() >= 2 && s[1] == ':' &&
-      ((s[0] >= 'A' && s[0] <= 'Z') || (s[0] >= 'a' && s[0] <= 'z')))
-    s.erase(0, 2);
-  for (char& c : s)
-    if (c == '\\') c = '/';
-  return s;
+// Through the drive map; a path it cannot place is passed on as it is, and
+// the open that uses it then fails.
+std::string mappedHostPath(const std::string& p) {
+  auto r = dos::toHost(p);
+  return r.ok() ? *r : p;
 }
 
 }  // namespace
@@ -29,7 +26,7 @@ DataUi& DataState::out() {
 }
 
 std::string DataState::host(const std::string& dosPath) const {
-  return hostPath ? hostPath(dosPath) : plainHostPath(dosPath);
+  return hostPath ? hostPath(dosPath) : mappedHostPath(dosPath);
 }
 
 DataState& dataState() { return instance(); }

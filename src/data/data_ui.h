@@ -27,10 +27,10 @@ class DataUi {
   virtual void alert(std::string_view text) = 0;
   // Boxed notice that waits for any key.
   virtual void notice(std::string_view text) = 0;
-  // Whether Esc is waiting in the keyboard buffer (it stays there).
-  virtual bool escWaiting() = 0;
-  // Takes one waiting key, if any; true when there was one.
-  virtual bool takeKey() = 0;
+  // The next key waiting in the keyboard buffer, left there; 0 when none.
+  virtual int peekKey() = 0;
+  // Removes the next waiting key, if any.
+  virtual void dropKey() = 0;
 };
 
 // Shows nothing and sees no keys: the layer's default until the program's
@@ -44,8 +44,8 @@ class SilentDataUi : public DataUi {
   void clearMessage() override {}
   void alert(std::string_view) override {}
   void notice(std::string_view) override {}
-  bool escWaiting() override { return false; }
-  bool takeKey() override { return false; }
+  int peekKey() override { return 0; }
+  void dropKey() override {}
 };
 
 // Records every call as one line ("progress: ...", "message: ...",
@@ -71,15 +71,9 @@ class RecordingDataUi : public DataUi {
   }
   void alert(std::string_view t) override { log.push_back("alert: " + std::string(t)); }
   void notice(std::string_view t) override { log.push_back("notice: " + std::string(t)); }
-  bool escWaiting() override {
-    for (int k : keys)
-      if (k == 27) return true;
-    return false;
-  }
-  bool takeKey() override {
-    if (keys.empty()) return false;
-    keys.pop_front();
-    return true;
+  int peekKey() override { return keys.empty() ? 0 : keys.front(); }
+  void dropKey() override {
+    if (!keys.empty()) keys.pop_front();
   }
   // Lines of the log that start with `prefix`.
   std::vector<std::string> lines(std::string_view prefix) const {
