@@ -1,0 +1,782 @@
+#include "platform/db/ntx.h"
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_set>
+
+namespace zel::db {
+
+namespace {
+
+// Beyond this many decoded pages the cache starts afresh (at call start).
+constexpr size_t kMaxCachedPages = 4096;
+// Build writes its pages in chunks of this many bytes.
+constexpr size_t kBuildChunk = 256 * 1024;
+
+std::string num(uint64_t v) { return std::to_string(v); }
+
+// Deeper than this no B-tree of 1 KB pages gets before its offsets overflow.
+constexpr size_t kMaxTreeDepth = 64;
+
+bool entryLess(std::string_view k1, uint32_t r1, std::string_view k2, uint32_t r2) {
+  int c = k1.compare(k2);
+  return c < 0 || (c == 0 && r1 < r2);
+}
+
+}  // namespace
+
+// Holds the index lock for the length of one public call.
+class NtxIndex::Scope {
+ public:
+  Scope(NtxIndex& ix, bool exclusive) : ix_(ix), exclusive_(exclusive) {
+    status_ = ix_.acquire(exclusive_);
+  }
+  ~Scope() {
+    if (status_.ok()) ix_.release(exclusive_);
+  }
+  const Status& status() const { return status_; }
+
+ private:
+  NtxIndex& ix_;
+  bool exclusive_;
+  Status status_;
+};
+
+#define NTX_SCOPE(exclusive)              \
+  Scope scope_(*this, exclusive);         \
+  if (!scope_.status().ok()) return scope_.status()
+
+NtxIndex::NtxIndex(std::unique_ptr<File> file, std::string name)
+    : file_(std::move(file)), name_(std::move(name)) {}
+
+NtxIndex::~NtxIndex() {
+  if (readDepth_ > 0 || updateDepth_ > 0) (void)file_->unlock(kNtxLockOffset, 1);
+}
+
+Status NtxIndex::corrupt(const std::string& what) const {
+  return Status::Corruption(name_ + ": " + what);
+}
+
+// ---------------------------------------------------------------- opening
+
+Result<std::unique_ptr<NtxIndex>> NtxIndex::create(Env& env, const std::string& path,
+                                                   const KeyExpr& key, bool unique) {
+  OpenOptions o;
+  o.create = true;
+  auto f = env.open(path, o);
+  if (!f.ok()) return f.status();
+  return create(std::move(*f), path, key, unique);
+}
+
+Result<std::unique_ptr<NtxIndex>> NtxIndex::open(Env& env, const std::string& path,
+                                                 bool readOnly) {
+  OpenOptions o;
+  o.readOnly = readOnly;
+  auto f = env.open(path, o);
+  if (!f.ok()) return f.status();
+  return open(std::move(*f), path);
+}
+
+Result<std::unique_ptr<NtxIndex>> NtxIndex::create(std::unique_ptr<File> file, std::string name,
+                                                   const KeyExpr& key, bool unique) {
+  if (key.keySize() < 1 || key.keySize() > kMaxKeySize || ntxMaxItems(key.keySize()) < 2)
+    return Status::InvalidArgument(name + ": key size " + num(key.keySize()) + " out of range");
+  if (key.text().empty() || key.text().size() >= kNtxKeyTextSize)
+    return Status::InvalidArgument(name + ": key expression too long");
+  std::unique_ptr<NtxIndex> ix(new NtxIndex(std::move(file), std::move(name)));
+  NtxHeader& h = ix->hdr_;
+  h.signature = 6;
+  h.version = 1;
+  h.root = kNtxPageSize;
+  h.freePage = 0;
+  h.keySize = static_cast<uint16_t>(key.keySize());
+  h.keyDecimals = static_cast<uint16_t>(key.keyDecimals());
+  h.maxItems = ntxMaxItems(key.keySize());
+  h.halfPage = static_cast<uint16_t>(h.maxItems / 2);
+  h.keyText = key.text();
+  h.unique = unique;
+  ZEL_RETURN_IF_ERROR(ix->file_->lock(kNtxLockOffset, 1, LockKind::kExclusive));
+  Status s = ix->file_->truncate(0);
+  if (s.ok()) s = ix->file_->write(0, encodeNtxHeader(h) + encodeNtxPage(NtxPage{{}, {}, {0}}, h));
+  (void)ix->file_->unlock(kNtxLockOffset, 1);
+  ZEL_RETURN_IF_ERROR(s);
+  ix->fileSize_ = 2 * kNtxPageSize;
+  return ix;
+}
+
+Result<std::unique_ptr<NtxIndex>> NtxIndex::open(std::unique_ptr<File> file, std::string name) {
+  std::unique_ptr<NtxIndex> ix(new NtxIndex(std::move(file), std::move(name)));
+  ZEL_RETURN_IF_ERROR(ix->readHeaderFromDisk(&ix->hdr_));
+  if (ix->hdr_.descending)
+    return Status::NotSupported(ix->name_ + ": descending indexes are not supported");
+  return ix;
+}
+
+Status NtxIndex::matches(const KeyExpr& key) const {
+  if (key.keySize() != hdr_.keySize || key.keyDecimals() != hdr_.keyDecimals)
+    return corrupt("key size " + num(hdr_.keySize) + "," + num(hdr_.keyDecimals) +
+                   " does not match \"" + key.text() + "\" (" + num(key.keySize()) + "," +
+                   num(key.keyDecimals()) + ")");
+  return Status::OK();
+}
+
+// ------------------------------------------------------- locks and caching
+
+Status NtxIndex::beginUpdate() { return acquire(true); }
+void NtxIndex::endUpdate() { release(true); }
+Status NtxIndex::beginRead() { return acquire(false); }
+void NtxIndex::endRead() { release(false); }
+
+Status NtxIndex::acquire(bool exclusive) {
+  if (exclusive) {
+    if (updateDepth_ == 0) {
+      ZEL_RETURN_IF_ERROR(file_->lock(kNtxLockOffset, 1, LockKind::kExclusive));
+      if (readDepth_ == 0) {
+        Status s = refresh();
+        if (!s.ok()) {
+          (void)file_->unlock(kNtxLockOffset, 1);
+          return s;
+        }
+      }
+    }
+    ++updateDepth_;
+    return Status::OK();
+  }
+  if (updateDepth_ == 0 && readDepth_ == 0) {
+    ZEL_RETURN_IF_ERROR(file_->lock(kNtxLockOffset, 1, LockKind::kShared));
+    Status s = refresh();
+    if (!s.ok()) {
+      (void)file_->unlock(kNtxLockOffset, 1);
+      return s;
+    }
+  }
+  ++readDepth_;
+  return Status::OK();
+}
+
+void NtxIndex::release(bool exclusive) {
+  if (exclusive) {
+    if (--updateDepth_ > 0) return;
+    if (readDepth_ > 0)
+      (void)file_->lock(kNtxLockOffset, 1, LockKind::kShared);
+    else
+      (void)file_->unlock(kNtxLockOffset, 1);
+    return;
+  }
+  if (--readDepth_ == 0 && updateDepth_ == 0) (void)file_->unlock(kNtxLockOffset, 1);
+}
+
+Status NtxIndex::readHeaderFromDisk(NtxHeader* h) {
+  auto size = file_->size();
+  if (!size.ok()) return size.status();
+  std::string buf(kNtxPageSize, '\0');
+  size_t got = 0;
+  ZEL_RETURN_IF_ERROR(file_->read(0, kNtxPageSize, buf.data(), &got));
+  buf.resize(got);
+  auto d = decodeNtxHeader(buf, *size);
+  if (!d.ok()) return corrupt(d.status().message());
+  if (fileSize_ != *size) dropCache();
+  fileSize_ = *size;
+  *h = std::move(*d);
+  return Status::OK();
+}
+
+Status NtxIndex::refresh() {
+  NtxHeader h;
+  ZEL_RETURN_IF_ERROR(readHeaderFromDisk(&h));
+  if (h.version != hdr_.version || h.root != hdr_.root || h.freePage != hdr_.freePage ||
+      h.keySize != hdr_.keySize || h.maxItems != hdr_.maxItems || cache_.size() > kMaxCachedPages)
+    dropCache();
+  hdr_ = std::move(h);
+  return Status::OK();
+}
+
+void NtxIndex::dropCache() {
+  cache_.clear();
+  cursor_.clear();
+  cursorEntry_.reset();
+}
+
+Status NtxIndex::writeHeader() {
+  ++hdr_.version;
+  std::string h = encodeNtxHeader(hdr_);
+  // Only the fields this code owns: other writers may keep more up there.
+  return file_->write(0, std::string_view(h).substr(0, 22));
+}
+
+Result<const NtxPage*> NtxIndex::page(uint32_t off) {
+  auto it = cache_.find(off);
+  if (it != cache_.end()) return &it->second;
+  if (off == 0 || off % kNtxPageSize != 0 || off + uint64_t{kNtxPageSize} > fileSize_)
+    return corrupt("page offset " + num(off) + " is not a page of the file");
+  std::string buf(kNtxPageSize, '\0');
+  size_t got = 0;
+  ZEL_RETURN_IF_ERROR(file_->read(off, kNtxPageSize, buf.data(), &got));
+  if (got < kNtxPageSize) return corrupt("page " + num(off) + " is cut short");
+  auto p = decodeNtxPage(buf, hdr_, off, fileSize_);
+  if (!p.ok()) return corrupt(p.status().message());
+  return &cache_.emplace(off, std::move(*p)).first->second;
+}
+
+Status NtxIndex::writePage(uint32_t off, const NtxPage& p) {
+  if (p.count() > hdr_.maxItems) return corrupt("page overflow while writing");
+  ZEL_RETURN_IF_ERROR(file_->write(off, encodeNtxPage(p, hdr_)));
+  fileSize_ = std::max<uint64_t>(fileSize_, off + uint64_t{kNtxPageSize});
+  cache_[off] = p;
+  return Status::OK();
+}
+
+Result<uint32_t> NtxIndex::allocPage() {
+  if (hdr_.freePage != 0) {
+    uint32_t off = hdr_.freePage;
+    std::string buf(kNtxPageSize, '\0');
+    size_t got = 0;
+    ZEL_RETURN_IF_ERROR(file_->read(off, kNtxPageSize, buf.data(), &got));
+    buf.resize(got);
+    auto next = decodeNtxFreeNext(buf, hdr_, off, fileSize_);
+    if (!next.ok()) return corrupt(next.status().message());
+    if (*next == off || off == hdr_.root) return corrupt("free chain loops at page " + num(off));
+    hdr_.freePage = *next;
+    cache_.erase(off);
+    return off;
+  }
+  uint64_t off = (fileSize_ + kNtxPageSize - 1) / kNtxPageSize * kNtxPageSize;
+  if (off + kNtxPageSize > UINT32_MAX) return Status::IOError(name_ + ": index file full");
+  fileSize_ = off + kNtxPageSize;
+  return static_cast<uint32_t>(off);
+}
+
+Status NtxIndex::freePage(uint32_t off) {
+  ZEL_RETURN_IF_ERROR(file_->write(off, encodeNtxFreePage(hdr_.freePage, hdr_)));
+  hdr_.freePage = off;
+  cache_.erase(off);
+  return Status::OK();
+}
+
+// ------------------------------------------------------------ positioning
+
+Status NtxIndex::descendEdge(Path& path, uint32_t off, bool leftmost) {
+  const size_t maxDepth = std::min<size_t>(fileSize_ / kNtxPageSize + 1, kMaxTreeDepth);
+  while (true) {
+    if (path.size() > maxDepth) return corrupt("pages nest deeper than the file allows");
+    auto p = page(off);
+    if (!p.ok()) return p.status();
+    const NtxPage& pg = **p;
+    size_t idx = leftmost ? 0 : pg.count();
+    path.push_back({off, idx});
+    if (pg.leaf()) return Status::OK();
+    off = pg.children[idx];
+  }
+}
+
+Status NtxIndex::settleForward(Path& path) {
+  while (!path.empty()) {
+    auto p = page(path.back().page);
+    if (!p.ok()) return p.status();
+    if (path.back().idx < (*p)->count()) return Status::OK();
+    path.pop_back();
+  }
+  return Status::OK();
+}
+
+Status NtxIndex::lowerBound(Path& path, const std::function<bool(const NtxPage&, size_t)>& less) {
+  path.clear();
+  const size_t maxDepth = std::min<size_t>(fileSize_ / kNtxPageSize + 1, kMaxTreeDepth);
+  uint32_t off = hdr_.root;
+  while (true) {
+    if (path.size() > maxDepth) return corrupt("pages nest deeper than the file allows");
+    auto p = page(off);
+    if (!p.ok()) return p.status();
+    const NtxPage& pg = **p;
+    size_t lo = 0, hi = pg.count();
+    while (lo < hi) {
+      size_t mid = (lo + hi) / 2;
+      if (less(pg, mid))
+        lo = mid + 1;
+      else
+        hi = mid;
+    }
+    path.push_back({off, lo});
+    if (pg.leaf()) break;
+    off = pg.children[lo];
+  }
+  return settleForward(path);
+}
+
+Status NtxIndex::stepNext(Path& path) {
+  if (path.empty()) return Status::OK();
+  auto p = page(path.back().page);
+  if (!p.ok()) return p.status();
+  const NtxPage& pg = **p;
+  size_t i = ++path.back().idx;
+  if (!pg.leaf() && i < pg.children.size()) ZEL_RETURN_IF_ERROR(descendEdge(path, pg.children[i], true));
+  return settleForward(path);
+}
+
+Status NtxIndex::stepPrev(Path& path) {
+  if (path.empty()) return Status::OK();
+  auto p = page(path.back().page);
+  if (!p.ok()) return p.status();
+  const NtxPage& pg = **p;
+  if (!pg.leaf() && path.back().idx < pg.children.size())
+    ZEL_RETURN_IF_ERROR(descendEdge(path, pg.children[path.back().idx], false));
+  // Now the last step names the gap after the wanted key.
+  while (!path.empty() && path.back().idx == 0) path.pop_back();
+  if (!path.empty()) --path.back().idx;
+  return Status::OK();
+}
+
+Result<std::optional<NtxEntry>> NtxIndex::entryAt(const Path& path) {
+  if (path.empty()) return std::optional<NtxEntry>();
+  auto p = page(path.back().page);
+  if (!p.ok()) return p.status();
+  const NtxPage& pg = **p;
+  size_t i = path.back().idx;
+  if (i >= pg.count()) return corrupt("position outside page " + num(path.back().page));
+  return std::optional<NtxEntry>(NtxEntry{pg.keys[i], pg.recnos[i]});
+}
+
+Result<std::optional<NtxEntry>> NtxIndex::remember(Path path) {
+  auto e = entryAt(path);
+  if (!e.ok()) return e;
+  cursor_ = std::move(path);
+  cursorEntry_ = *e;
+  return e;
+}
+
+Result<bool> NtxIndex::locate(Path& path, std::string_view key, uint32_t recno) {
+  ZEL_RETURN_IF_ERROR(lowerBound(path, [&](const NtxPage& pg, size_t i) { return pg.keys[i] < key; }));
+  // Equal keys may sit in any record order in files written elsewhere.
+  uint64_t budget = (fileSize_ / kNtxPageSize + 1) * (hdr_.maxItems + 1u);
+  while (!path.empty()) {
+    if (budget-- == 0) return corrupt("more keys than the file can hold");
+    auto e = entryAt(path);
+    if (!e.ok()) return e.status();
+    if ((*e)->key != key) break;
+    if ((*e)->recno == recno) return true;
+    ZEL_RETURN_IF_ERROR(stepNext(path));
+  }
+  ZEL_RETURN_IF_ERROR(lowerBound(path, [&](const NtxPage& pg, size_t i) {
+    return entryLess(pg.keys[i], pg.recnos[i], key, recno);
+  }));
+  return false;
+}
+
+Result<std::optional<NtxEntry>> NtxIndex::first() {
+  NTX_SCOPE(false);
+  Path path;
+  ZEL_RETURN_IF_ERROR(descendEdge(path, hdr_.root, true));
+  ZEL_RETURN_IF_ERROR(settleForward(path));
+  return remember(std::move(path));
+}
+
+Result<std::optional<NtxEntry>> NtxIndex::last() {
+  NTX_SCOPE(false);
+  Path path;
+  ZEL_RETURN_IF_ERROR(descendEdge(path, hdr_.root, false));
+  while (!path.empty() && path.back().idx == 0) path.pop_back();
+  if (!path.empty()) --path.back().idx;
+  return remember(std::move(path));
+}
+
+Result<std::optional<NtxEntry>> NtxIndex::next(const NtxEntry& at) {
+  NTX_SCOPE(false);
+  Path path;
+  if (cursorEntry_ && *cursorEntry_ == at) {
+    path = cursor_;
+  } else {
+    auto found = locate(path, at.key, at.recno);
+    if (!found.ok()) return found.status();
+    if (!*found) return remember(std::move(path));  // already on the next greater
+  }
+  ZEL_RETURN_IF_ERROR(stepNext(path));
+  return remember(std::move(path));
+}
+
+Result<std::optional<NtxEntry>> NtxIndex::prev(const NtxEntry& at) {
+  NTX_SCOPE(false);
+  Path path;
+  if (cursorEntry_ && *cursorEntry_ == at) {
+    path = cursor_;
+  } else {
+    auto found = locate(path, at.key, at.recno);
+    if (!found.ok()) return found.status();
+    if (!*found && path.empty()) {  // beyond every key: the last one
+      ZEL_RETURN_IF_ERROR(descendEdge(path, hdr_.root, false));
+      while (!path.empty() && path.back().idx == 0) path.pop_back();
+      if (!path.empty()) --path.back().idx;
+      return remember(std::move(path));
+    }
+  }
+  ZEL_RETURN_IF_ERROR(stepPrev(path));
+  return remember(std::move(path));
+}
+
+Result<NtxSeek> NtxIndex::seek(std::string_view key, bool soft) {
+  NTX_SCOPE(false);
+  std::string_view probe = key.substr(0, std::min<size_t>(key.size(), hdr_.keySize));
+  Path path;
+  ZEL_RETURN_IF_ERROR(lowerBound(path, [&](const NtxPage& pg, size_t i) {
+    return std::memcmp(pg.keys[i].data(), probe.data(), probe.size()) < 0;
+  }));
+  auto e = remember(std::move(path));
+  if (!e.ok()) return e.status();
+  NtxSeek r;
+  r.found = e->has_value() && (*e)->key.compare(0, probe.size(), probe) == 0;
+  if (r.found || soft) r.entry = *e;
+  return r;
+}
+
+Status NtxIndex::walk(const std::function<bool(const NtxEntry&)>& fn) {
+  NTX_SCOPE(false);
+  Path path;
+  ZEL_RETURN_IF_ERROR(descendEdge(path, hdr_.root, true));
+  ZEL_RETURN_IF_ERROR(settleForward(path));
+  uint64_t budget = (fileSize_ / kNtxPageSize + 1) * (hdr_.maxItems + 1u);
+  while (!path.empty()) {
+    if (budget-- == 0) return corrupt("more keys than the file can hold");
+    auto e = entryAt(path);
+    if (!e.ok()) return e.status();
+    if (!fn(**e)) break;
+    ZEL_RETURN_IF_ERROR(stepNext(path));
+  }
+  return Status::OK();
+}
+
+// ---------------------------------------------------------------- updates
+
+Status NtxIndex::insert(std::string_view key, uint32_t recno) {
+  NTX_SCOPE(true);
+  if (key.size() != hdr_.keySize)
+    return Status::InvalidArgument(name_ + ": key of " + num(key.size()) + " bytes, index keys have " +
+                                   num(hdr_.keySize));
+  cursorEntry_.reset();
+  Status s = insertLocked(key, recno);
+  Status h = writeHeader();
+  return s.ok() ? h : s;
+}
+
+Status NtxIndex::insertLocked(std::string_view key, uint32_t recno) {
+  if (hdr_.unique) {
+    Path probe;
+    ZEL_RETURN_IF_ERROR(lowerBound(probe, [&](const NtxPage& pg, size_t i) { return pg.keys[i] < key; }));
+    auto e = entryAt(probe);
+    if (!e.ok()) return e.status();
+    if (e->has_value() && (*e)->key == key) return Status::OK();
+  }
+  Path path;
+  const size_t maxDepth = std::min<size_t>(fileSize_ / kNtxPageSize + 1, kMaxTreeDepth);
+  uint32_t off = hdr_.root;
+  while (true) {
+    if (path.size() > maxDepth) return corrupt("pages nest deeper than the file allows");
+    auto p = page(off);
+    if (!p.ok()) return p.status();
+    const NtxPage& pg = **p;
+    size_t lo = 0, hi = pg.count();
+    while (lo < hi) {  // after every equal entry with a lower record number
+      size_t mid = (lo + hi) / 2;
+      if (!entryLess(key, recno, pg.keys[mid], pg.recnos[mid]))
+        lo = mid + 1;
+      else
+        hi = mid;
+    }
+    path.push_back({off, lo});
+    if (pg.leaf()) break;
+    off = pg.children[lo];
+  }
+
+  std::string upKey(key);
+  uint32_t upRec = recno, upChild = 0;
+  for (size_t level = path.size(); level-- > 0;) {
+    auto p = page(path[level].page);
+    if (!p.ok()) return p.status();
+    NtxPage pg = **p;
+    size_t i = path[level].idx;
+    pg.keys.insert(pg.keys.begin() + static_cast<long>(i), upKey);
+    pg.recnos.insert(pg.recnos.begin() + static_cast<long>(i), upRec);
+    pg.children.insert(pg.children.begin() + static_cast<long>(i) + 1, upChild);
+    if (pg.count() <= hdr_.maxItems) return writePage(path[level].page, pg);
+    // Split: the middle key moves up, the right half goes to a new page.
+    size_t mid = pg.count() / 2;
+    NtxPage right;
+    right.keys.assign(pg.keys.begin() + static_cast<long>(mid) + 1, pg.keys.end());
+    right.recnos.assign(pg.recnos.begin() + static_cast<long>(mid) + 1, pg.recnos.end());
+    right.children.assign(pg.children.begin() + static_cast<long>(mid) + 1, pg.children.end());
+    upKey = pg.keys[mid];
+    upRec = pg.recnos[mid];
+    pg.keys.resize(mid);
+    pg.recnos.resize(mid);
+    pg.children.resize(mid + 1);
+    auto roff = allocPage();
+    if (!roff.ok()) return roff.status();
+    ZEL_RETURN_IF_ERROR(writePage(*roff, right));
+    ZEL_RETURN_IF_ERROR(writePage(path[level].page, pg));
+    upChild = *roff;
+  }
+  NtxPage root;
+  root.keys = {upKey};
+  root.recnos = {upRec};
+  root.children = {hdr_.root, upChild};
+  auto r = allocPage();
+  if (!r.ok()) return r.status();
+  ZEL_RETURN_IF_ERROR(writePage(*r, root));
+  hdr_.root = *r;
+  return Status::OK();
+}
+
+Status NtxIndex::remove(std::string_view key, uint32_t recno) {
+  NTX_SCOPE(true);
+  cursorEntry_.reset();
+  Status s = removeLocked(key, recno);
+  if (s.isNotFound()) return s;
+  Status h = writeHeader();
+  return s.ok() ? h : s;
+}
+
+Status NtxIndex::removeLocked(std::string_view key, uint32_t recno) {
+  Path path;
+  auto found = locate(path, key, recno);
+  if (!found.ok()) return found.status();
+  if (!*found) return Status::NotFound(name_ + ": no such index entry");
+
+  auto hp = page(path.back().page);
+  if (!hp.ok()) return hp.status();
+  if (!(*hp)->leaf()) {
+    // A key in a branch is replaced by its predecessor, the last key of the
+    // right-most leaf of its left subtree; that leaf then loses it.
+    NtxPage holder = **hp;
+    size_t i = path.back().idx;
+    uint32_t holderOff = path.back().page;
+    ZEL_RETURN_IF_ERROR(descendEdge(path, holder.children[i], false));
+    auto lp = page(path.back().page);
+    if (!lp.ok()) return lp.status();
+    if ((*lp)->count() == 0) return corrupt("empty leaf page " + num(path.back().page));
+    holder.keys[i] = (*lp)->keys.back();
+    holder.recnos[i] = (*lp)->recnos.back();
+    path.back().idx = (*lp)->count() - 1;
+    ZEL_RETURN_IF_ERROR(writePage(holderOff, holder));
+  }
+  auto lp = page(path.back().page);
+  if (!lp.ok()) return lp.status();
+  NtxPage leaf = **lp;
+  size_t i = path.back().idx;
+  leaf.keys.erase(leaf.keys.begin() + static_cast<long>(i));
+  leaf.recnos.erase(leaf.recnos.begin() + static_cast<long>(i));
+  leaf.children.pop_back();
+  ZEL_RETURN_IF_ERROR(writePage(path.back().page, leaf));
+  return rebalance(path);
+}
+
+Status NtxIndex::rebalance(Path& path) {
+  const size_t minKeys = hdr_.maxItems / 2;
+  for (size_t level = path.size() - 1; level > 0; --level) {
+    const uint32_t off = path[level].page;
+    auto cp = page(off);
+    if (!cp.ok()) return cp.status();
+    NtxPage cur = **cp;
+    if (cur.count() >= minKeys) break;
+    const uint32_t poff = path[level - 1].page;
+    auto pp = page(poff);
+    if (!pp.ok()) return pp.status();
+    NtxPage par = **pp;
+    const size_t ci = path[level - 1].idx;
+    if (ci >= par.children.size() || par.children[ci] != off)
+      return corrupt("page " + num(poff) + " lost track of child " + num(off));
+
+    std::optional<NtxPage> left, right;
+    if (ci > 0) {
+      auto p = page(par.children[ci - 1]);
+      if (!p.ok()) return p.status();
+      left = **p;
+    }
+    if (ci < par.count()) {
+      auto p = page(par.children[ci + 1]);
+      if (!p.ok()) return p.status();
+      right = **p;
+    }
+    if ((left && left->leaf() != cur.leaf()) || (right && right->leaf() != cur.leaf()))
+      return corrupt("leaves at different depths under page " + num(poff));
+
+    if (left && left->count() > minKeys) {  // borrow through the parent from the left
+      cur.keys.insert(cur.keys.begin(), par.keys[ci - 1]);
+      cur.recnos.insert(cur.recnos.begin(), par.recnos[ci - 1]);
+      cur.children.insert(cur.children.begin(), left->children.back());
+      par.keys[ci - 1] = left->keys.back();
+      par.recnos[ci - 1] = left->recnos.back();
+      left->keys.pop_back();
+      left->recnos.pop_back();
+      left->children.pop_back();
+      ZEL_RETURN_IF_ERROR(writePage(par.children[ci - 1], *left));
+      ZEL_RETURN_IF_ERROR(writePage(off, cur));
+      return writePage(poff, par);
+    }
+    if (right && right->count() > minKeys) {  // and from the right
+      cur.keys.push_back(par.keys[ci]);
+      cur.recnos.push_back(par.recnos[ci]);
+      cur.children.push_back(right->children.front());
+      par.keys[ci] = right->keys.front();
+      par.recnos[ci] = right->recnos.front();
+      right->keys.erase(right->keys.begin());
+      right->recnos.erase(right->recnos.begin());
+      right->children.erase(right->children.begin());
+      ZEL_RETURN_IF_ERROR(writePage(par.children[ci + 1], *right));
+      ZEL_RETURN_IF_ERROR(writePage(off, cur));
+      return writePage(poff, par);
+    }
+    // Merge with a sibling and the key between them; the parent loses one.
+    size_t sep;
+    NtxPage* into;
+    NtxPage* from;
+    uint32_t intoOff, gone;
+    if (left) {
+      sep = ci - 1, into = &*left, from = &cur, intoOff = par.children[ci - 1], gone = off;
+    } else if (right) {
+      sep = ci, into = &cur, from = &*right, intoOff = off, gone = par.children[ci + 1];
+    } else {
+      break;  // a parent without keys: nothing to merge with
+    }
+    into->keys.push_back(par.keys[sep]);
+    into->recnos.push_back(par.recnos[sep]);
+    into->keys.insert(into->keys.end(), from->keys.begin(), from->keys.end());
+    into->recnos.insert(into->recnos.end(), from->recnos.begin(), from->recnos.end());
+    into->children.insert(into->children.end(), from->children.begin(), from->children.end());
+    par.keys.erase(par.keys.begin() + static_cast<long>(sep));
+    par.recnos.erase(par.recnos.begin() + static_cast<long>(sep));
+    par.children.erase(par.children.begin() + static_cast<long>(sep) + 1);
+    ZEL_RETURN_IF_ERROR(writePage(intoOff, *into));
+    ZEL_RETURN_IF_ERROR(writePage(poff, par));
+    ZEL_RETURN_IF_ERROR(freePage(gone));
+  }
+  auto rp = page(hdr_.root);
+  if (!rp.ok()) return rp.status();
+  if ((*rp)->count() == 0 && !(*rp)->leaf()) {  // the tree gets one level lower
+    uint32_t old = hdr_.root;
+    hdr_.root = (*rp)->children[0];
+    ZEL_RETURN_IF_ERROR(freePage(old));
+  }
+  return Status::OK();
+}
+
+Status NtxIndex::build(const std::vector<NtxEntry>& entries) {
+  NTX_SCOPE(true);
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i].key.size() != hdr_.keySize)
+      return Status::InvalidArgument(name_ + ": build key " + num(i) + " has the wrong size");
+    if (i > 0 && entries[i].key < entries[i - 1].key)
+      return Status::InvalidArgument(name_ + ": build keys are not sorted at " + num(i));
+  }
+  std::vector<const NtxEntry*> items;
+  items.reserve(entries.size());
+  for (const NtxEntry& e : entries)
+    if (!hdr_.unique || items.empty() || items.back()->key != e.key) items.push_back(&e);
+
+  dropCache();
+  ZEL_RETURN_IF_ERROR(file_->truncate(kNtxPageSize));
+  fileSize_ = kNtxPageSize;
+  hdr_.freePage = 0;
+  const size_t m = hdr_.maxItems;
+  uint32_t nextOff = kNtxPageSize;
+  std::vector<uint32_t> children;  // of the level being written; empty for leaves
+  while (true) {
+    // As few pages as can hold the level, the keys spread evenly over them;
+    // one key between two neighbours moves up a level.
+    const size_t n = items.size();
+    const size_t pages = n <= m ? 1 : (n + 1 + m) / (m + 1);
+    const size_t inPages = n - (pages - 1);
+    std::vector<const NtxEntry*> up;
+    std::vector<uint32_t> offs;
+    std::string buf;
+    uint32_t bufOff = nextOff;
+    size_t pos = 0, cpos = 0;
+    for (size_t j = 0; j < pages; ++j) {
+      size_t cnt = inPages / pages + (j < inPages % pages ? 1 : 0);
+      NtxPage pg;
+      for (size_t k = 0; k < cnt; ++k) {
+        pg.keys.push_back(items[pos]->key);
+        pg.recnos.push_back(items[pos]->recno);
+        ++pos;
+      }
+      if (children.empty()) {
+        pg.children.assign(cnt + 1, 0);
+      } else {
+        pg.children.assign(children.begin() + static_cast<long>(cpos),
+                           children.begin() + static_cast<long>(cpos + cnt + 1));
+        cpos += cnt + 1;
+      }
+      buf += encodeNtxPage(pg, hdr_);
+      offs.push_back(nextOff);
+      nextOff += kNtxPageSize;
+      if (j + 1 < pages) up.push_back(items[pos++]);
+      if (buf.size() >= kBuildChunk || j + 1 == pages) {
+        ZEL_RETURN_IF_ERROR(file_->write(bufOff, buf));
+        bufOff = nextOff;
+        buf.clear();
+      }
+    }
+    fileSize_ = nextOff;
+    if (pages == 1) {
+      hdr_.root = offs[0];
+      break;
+    }
+    items = std::move(up);
+    children = std::move(offs);
+  }
+  return writeHeader();
+}
+
+// ------------------------------------------------------------------ check
+
+Result<NtxStats> NtxIndex::check(uint32_t lastRec) {
+  NTX_SCOPE(false);
+  NtxStats st;
+  std::unordered_set<uint32_t> seen;
+  std::optional<std::string> prevKey;
+  int leafDepth = -1;
+  const size_t maxDepth = std::min<size_t>(fileSize_ / kNtxPageSize + 1, kMaxTreeDepth);
+
+  std::function<Status(uint32_t, size_t)> visit = [&](uint32_t off, size_t depth) -> Status {
+    if (depth > maxDepth) return corrupt("pages nest deeper than the file allows");
+    if (!seen.insert(off).second) return corrupt("page " + num(off) + " is reached twice");
+    auto p = page(off);
+    if (!p.ok()) return p.status();
+    const NtxPage pg = **p;
+    ++st.pages;
+    if (depth > 1 && pg.count() == 0) return corrupt("page " + num(off) + " holds no keys");
+    for (size_t i = 0; i <= pg.count(); ++i) {
+      if (!pg.leaf()) ZEL_RETURN_IF_ERROR(visit(pg.children[i], depth + 1));
+      if (i == pg.count()) break;
+      if (prevKey && pg.keys[i] < *prevKey)
+        return corrupt("keys out of order in page " + num(off) + " item " + num(i));
+      prevKey = pg.keys[i];
+      uint32_t r = pg.recnos[i];
+      if (r == 0 || (lastRec > 0 && r > lastRec))
+        return corrupt("record number " + num(r) + " in page " + num(off) + " item " + num(i) +
+                       " is out of range");
+      ++st.keys;
+    }
+    if (pg.leaf()) {
+      if (leafDepth < 0) leafDepth = static_cast<int>(depth);
+      if (leafDepth != static_cast<int>(depth))
+        return corrupt("leaves at depths " + num(leafDepth) + " and " + num(depth));
+    }
+    return Status::OK();
+  };
+  ZEL_RETURN_IF_ERROR(visit(hdr_.root, 1));
+  st.depth = static_cast<uint32_t>(leafDepth);
+
+  for (uint32_t off = hdr_.freePage; off != 0;) {
+    if (!seen.insert(off).second)
+      return corrupt("free page " + num(off) + " is in use or chained twice");
+    std::string buf(kNtxPageSize, '\0');
+    size_t got = 0;
+    ZEL_RETURN_IF_ERROR(file_->read(off, kNtxPageSize, buf.data(), &got));
+    buf.resize(got);
+    auto next = decodeNtxFreeNext(buf, hdr_, off, fileSize_);
+    if (!next.ok()) return corrupt(next.status().message());
+    ++st.freePages;
+    off = *next;
+  }
+  return st;
+}
+
+}  // namespace zel::db
