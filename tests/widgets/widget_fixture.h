@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/console/console.h"
 #include "platform/console/keys.h"
@@ -28,6 +29,7 @@ class WidgetTest : public ::testing::Test {
     oldClock = setClock(std::move(clk));
     con->bindKey(kSnap, [this](const ReadContext&) {
       snap = con->screen();
+      shots.push_back(snap);
       ++snaps;
     });
   }
@@ -46,7 +48,8 @@ class WidgetTest : public ::testing::Test {
   std::unique_ptr<Console> con;
   ManualClock* manual = nullptr;
   std::unique_ptr<Clock> oldClock;
-  Screen snap;
+  Screen snap;                // the last snapshot
+  std::vector<Screen> shots;  // all of them, in order
   int snaps = 0;
 };
 
