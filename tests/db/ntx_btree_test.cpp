@@ -1,0 +1,273 @@
+// The B-tree itself: random changes against a model, bulk build, seeks,
+// unique keys and sharing one file between handles.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <tuple>
+#include <set>
+
+#include "ntx_test_util.h"
+
+namespace zel::db {
+namespace {
+
+using testing::walkAll;
+using Model = std::multiset<std::pair<std::string, uint32_t>>;
+using Pairs = std::vector<std::pair<std::string, uint32_t>>;
+
+// A key expression of `width` bytes over one text field.
+KeyExpr textKey(int width) {
+  auto e = KeyExpr::parse("K", {{"K", 'C', width, 0}});
+  EXPECT_TRUE(e.ok());
+  return *e;
+}
+
+std::unique_ptr<NtxIndex> createIndex(Env& env, const std::string& path, int width, bool unique = false) {
+  auto ix = NtxIndex::create(env, path, textKey(width), unique);
+  EXPECT_TRUE(ix.ok()) << ix.status();
+  return ix.ok() ? std::move(*ix) : nullptr;
+}
+
+// The number as six digits, cut on the left or blank padded to `width`.
+std::string key(int width, uint32_t v) {
+  std::string k = std::to_string(v % 1000000);
+  k.insert(0, 6 - k.size(), '0');
+  if (width < 6) return k.substr(6 - static_cast<size_t>(width));
+  k.resize(static_cast<size_t>(width), ' ');
+  return k;
+}
+
+void expectSameAs(NtxIndex& ix, const Model& model, const std::string& where) {
+  auto st = ix.check();
+  ASSERT_TRUE(st.ok()) << where << ": " << st.status();
+  EXPECT_EQ(st->keys, model.size()) << where;
+  // Equal keys come in record order: the walk equals the sorted model.
+  Pairs walked;
+  for (const auto& e : walkAll(ix)) walked.push_back({e.key, e.recno});
+  EXPECT_EQ(walked, Pairs(model.begin(), model.end())) << where;
+  // And backwards through prev().
+  Pairs back;
+  auto e = ix.last();
+  for (; e.ok() && e->has_value() && back.size() <= model.size(); e = ix.prev(**e))
+    back.push_back({(*e)->key, (*e)->recno});
+  ASSERT_TRUE(e.ok()) << where << ": " << e.status();
+  EXPECT_EQ(back, Pairs(model.rbegin(), model.rend())) << where;
+}
+
+// Key widths chosen for page capacities of 2 (deep trees, every removal
+// rebalances), 8, 54 and 84 keys.
+class NtxRandom : public ::testing::TestWithParam<int> {};
+
+TEST_P(NtxRandom, InsertsAndRemovesMatchASortedModel) {
+  const int width = GetParam();
+  for (uint32_t seed : {1u, 2u, 3u}) {
+    SCOPED_TRACE("width " + std::to_string(width) + " seed " + std::to_string(seed));
+    auto env = makeMemEnv();
+    auto ix = createIndex(*env, "r.ntx", width);
+    ASSERT_TRUE(ix);
+    std::mt19937 rng(seed);
+    Model model;
+    uint32_t nextRec = 1;
+    // Few distinct keys, so runs of equal keys span pages.
+    std::uniform_int_distribution<uint32_t> keyOf(0, 150);
+    for (int batch = 0; batch < 12; ++batch) {
+      // Grow in the first batches, shrink to nothing in the last ones.
+      const int insertPercent = batch < 6 ? 75 : batch < 10 ? 35 : 0;
+      for (int op = 0; op < 120; ++op) {
+        if (model.empty() || static_cast<int>(rng() % 100) < insertPercent) {
+          std::string k = key(width, keyOf(rng));
+          ASSERT_TRUE(ix->insert(k, nextRec).ok());
+          model.insert({k, nextRec++});
+        } else {
+          auto it = std::next(model.begin(), static_cast<long>(rng() % model.size()));
+          ASSERT_TRUE(ix->remove(it->first, it->second).ok()) << it->first << "/" << it->second;
+          model.erase(it);
+        }
+      }
+      if (batch == 11) {
+        while (!model.empty()) {
+          ASSERT_TRUE(ix->remove(model.begin()->first, model.begin()->second).ok());
+          model.erase(model.begin());
+        }
+      }
+      expectSameAs(*ix, model, "batch " + std::to_string(batch));
+    }
+    // Emptied: one empty root, every other page on the free chain.
+    auto st = ix->check();
+    ASSERT_TRUE(st.ok());
+    EXPECT_EQ(st->pages, 1u);
+    EXPECT_EQ(testing::getFile(*env, "r.ntx").size(), (2 + st->freePages) * uint64_t{kNtxPageSize});
+    auto f = ix->first();
+    ASSERT_TRUE(f.ok());
+    EXPECT_FALSE(f->has_value());
+  }
+}
+
+TEST_P(NtxRandom, BuildWritesFullBalancedPagesThatLaterChangesKeep) {
+  const int width = GetParam();
+  auto env = makeMemEnv();
+  auto ix = createIndex(*env, "b.ntx", width);
+  ASSERT_TRUE(ix);
+  const int m = ix->maxItems();
+  for (size_t n : {size_t{0}, size_t{1}, size_t(m), size_t(m + 1), size_t(3 * m + 2), size_t{1000}}) {
+    SCOPED_TRACE("n " + std::to_string(n));
+    std::vector<NtxEntry> entries;
+    Model model;
+    for (uint32_t i = 0; i < n; ++i) {
+      entries.push_back({key(width, i / 3), i + 1});
+      model.insert({entries.back().key, i + 1});
+    }
+    std::sort(entries.begin(), entries.end(), [](const NtxEntry& x, const NtxEntry& y) {
+      return std::tie(x.key, x.recno) < std::tie(y.key, y.recno);
+    });
+    ASSERT_TRUE(ix->build(entries).ok());
+    expectSameAs(*ix, model, "built");
+    auto st = ix->check();
+    ASSERT_TRUE(st.ok());
+    EXPECT_EQ(st->freePages, 0u);
+    // Every page but the root at least half full, and the file holds nothing else.
+    EXPECT_GE(n, (st->pages - 1) * static_cast<uint64_t>(m / 2));
+    EXPECT_EQ(testing::getFile(*env, "b.ntx").size(), (1 + st->pages) * uint64_t{kNtxPageSize});
+    // The built tree takes changes like any other.
+    for (uint32_t i = 0; i < n; i += 2) {
+      ASSERT_TRUE(ix->remove(entries[i].key, entries[i].recno).ok());
+      model.erase(model.find({entries[i].key, entries[i].recno}));
+    }
+    for (uint32_t i = 0; i < 50; ++i) {
+      ASSERT_TRUE(ix->insert(key(width, 7 * i), 5000 + i).ok());
+      model.insert({key(width, 7 * i), 5000 + i});
+    }
+    expectSameAs(*ix, model, "changed");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Widths, NtxRandom, ::testing::Values(256, 100, 8, 2),
+                         [](const ::testing::TestParamInfo<int>& p) { return "key" + std::to_string(p.param); });
+
+TEST(NtxIndex, SeekFindsFirstOfPrefixAndSoftStopsAtNextGreater) {
+  auto env = makeMemEnv();
+  auto ix = createIndex(*env, "s.ntx", 6);
+  std::vector<NtxEntry> entries = {{"AAA   ", 4}, {"ABC   ", 2}, {"ABC   ", 9}, {"ABD   ", 1},
+                                   {"B     ", 3}, {"BA    ", 5}};
+  ASSERT_TRUE(ix->build(entries).ok());
+  struct Case {
+    std::string probe;
+    bool soft;
+    bool found;
+    uint32_t recno;  // 0: no entry (end of index)
+  };
+  const Case cases[] = {
+      {"ABC   ", false, true, 2},  {"AB", false, true, 2},   {"B", false, true, 3},
+      {"B ", false, true, 3},      {"", false, true, 4},     {"AAB", false, false, 0},
+      {"AAB", true, false, 2},     {"ABE", true, false, 3},  {"C", true, false, 0},
+      {"ABD   XYZ", false, true, 1},  // longer than the key: cut to it
+  };
+  for (const auto& c : cases) {
+    auto s = ix->seek(c.probe, c.soft);
+    ASSERT_TRUE(s.ok()) << c.probe;
+    EXPECT_EQ(s->found, c.found) << c.probe;
+    EXPECT_EQ(s->entry ? s->entry->recno : 0u, c.recno) << c.probe << (c.soft ? " soft" : "");
+  }
+  // next/prev of an entry that is not in the index step from where it would be.
+  auto n = ix->next({"ABC   ", 5});
+  ASSERT_TRUE(n.ok() && n->has_value());
+  EXPECT_EQ((*n)->recno, 9u);
+  auto p = ix->prev({"ZZZ   ", 1});
+  ASSERT_TRUE(p.ok() && p->has_value());
+  EXPECT_EQ((*p)->recno, 5u);
+  EXPECT_FALSE(ix->prev({"AAA   ", 4})->has_value());
+  EXPECT_FALSE(ix->next({"BA    ", 5})->has_value());
+}
+
+TEST(NtxIndex, UniqueKeepsTheFirstRecordOfAKey) {
+  auto env = makeMemEnv();
+  auto ix = createIndex(*env, "u.ntx", 3, true);
+  ASSERT_TRUE(ix->insert("AAA", 1).ok());
+  ASSERT_TRUE(ix->insert("AAA", 2).ok());
+  ASSERT_TRUE(ix->insert("BBB", 3).ok());
+  auto all = walkAll(*ix);
+  ASSERT_EQ(all.size(), 2u);
+  EXPECT_EQ(all[0], (NtxEntry{"AAA", 1}));
+  ASSERT_TRUE(ix->build({{"CCC", 1}, {"CCC", 2}, {"DDD", 3}}).ok());
+  EXPECT_EQ(walkAll(*ix).size(), 2u);
+  auto reopened = NtxIndex::open(*env, "u.ntx");
+  ASSERT_TRUE(reopened.ok());
+  EXPECT_TRUE((*reopened)->unique());
+}
+
+TEST(NtxIndex, RejectsWrongKeysAndMissingEntries) {
+  auto env = makeMemEnv();
+  auto ix = createIndex(*env, "w.ntx", 4);
+  EXPECT_EQ(ix->insert("ABC", 1).code(), StatusCode::kInvalidArgument);
+  EXPECT_EQ(ix->insert("ABCDE", 1).code(), StatusCode::kInvalidArgument);
+  ASSERT_TRUE(ix->insert("ABCD", 1).ok());
+  EXPECT_TRUE(ix->remove("ABCD", 2).isNotFound());
+  EXPECT_TRUE(ix->remove("ABCE", 1).isNotFound());
+  EXPECT_EQ(ix->build({{"B   ", 1}, {"A   ", 2}}).code(), StatusCode::kInvalidArgument);
+  EXPECT_EQ(walkAll(*ix).size(), 1u);  // a refused build leaves the index as it was
+}
+
+TEST(NtxIndex, CreatesTheHeaderOtherProgramsExpect) {
+  auto env = makeMemEnv();
+  std::vector<FieldDef> fields = {{"CPF", 'C', 11, 0}, {"ATV_EXTER", 'C', 1, 0}, {"VALOR", 'N', 14, 2}};
+  struct Case {
+    const char* expr;
+    int keySize, decimals, maxItems;
+  };
+  for (const Case& c : {Case{"CPF", 11, 0, 46}, Case{"CPF+ATV_EXTER", 12, 0, 44}, Case{"VALOR", 14, 2, 40}}) {
+    auto e = KeyExpr::parse(c.expr, fields);
+    ASSERT_TRUE(e.ok());
+    ASSERT_TRUE(NtxIndex::create(*env, "h.ntx", *e, false).ok());
+    std::string f = testing::getFile(*env, "h.ntx");
+    ASSERT_EQ(f.size(), 2048u) << c.expr;
+    EXPECT_EQ(getLE16(f.data()), 6);
+    EXPECT_EQ(getLE32(f.data() + 4), 1024u);
+    EXPECT_EQ(getLE32(f.data() + 8), 0u);
+    EXPECT_EQ(getLE16(f.data() + 12), c.keySize + 8);
+    EXPECT_EQ(getLE16(f.data() + 14), c.keySize);
+    EXPECT_EQ(getLE16(f.data() + 16), c.decimals);
+    EXPECT_EQ(getLE16(f.data() + 18), c.maxItems) << c.expr;
+    EXPECT_EQ(getLE16(f.data() + 20), c.maxItems / 2);
+    EXPECT_STREQ(f.data() + 22, c.expr);
+    EXPECT_EQ(getLE16(f.data() + 1024), 0);  // empty root
+  }
+}
+
+TEST(NtxSharing, OtherHandlesSeeChangesAndRespectTheUpdateLock) {
+  auto env = makeMemEnv();
+  auto a = createIndex(*env, "x.ntx", 4);
+  auto bOpen = NtxIndex::open(*env, "x.ntx");
+  ASSERT_TRUE(bOpen.ok());
+  auto& b = *bOpen;
+  ASSERT_TRUE(a->insert("MMMM", 1).ok());
+  // B reads (and caches) the tree, then A changes it: B must not serve stale pages.
+  ASSERT_EQ(walkAll(*b).size(), 1u);
+  const uint16_t v = a->version();
+  for (uint32_t r = 2; r < 200; ++r) ASSERT_TRUE(a->insert(key(4, r), r).ok());
+  EXPECT_EQ(a->version(), static_cast<uint16_t>(v + 198));  // one header write per change
+  EXPECT_EQ(walkAll(*b).size(), 199u);
+  auto s = b->seek(key(4, 150), false);
+  ASSERT_TRUE(s.ok() && s->found);
+  EXPECT_EQ(s->entry->recno, 150u);
+  ASSERT_TRUE(b->remove(key(4, 150), 150).ok());
+  EXPECT_FALSE(a->seek(key(4, 150), false)->found);
+  ASSERT_TRUE(a->check().ok());
+
+  {
+    NtxIndex::UpdateGuard g(*b);  // B updates: A can neither read nor write
+    ASSERT_TRUE(g.status().ok());
+    EXPECT_TRUE(a->insert("ZZZZ", 9).isLocked());
+    EXPECT_TRUE(a->first().status().isLocked());
+    ASSERT_TRUE(b->insert("AAAA", 7).ok());  // nested calls under the guard
+  }
+  ASSERT_TRUE(b->beginRead().ok());  // B reads: A may read but not write
+  EXPECT_TRUE(a->first().ok());
+  EXPECT_TRUE(a->insert("ZZZZ", 9).isLocked());
+  b->endRead();
+  ASSERT_TRUE(a->insert("ZZZZ", 9).ok());
+  EXPECT_EQ(walkAll(*b).size(), 200u);
+}
+
+}  // namespace
+}  // namespace zel::db
