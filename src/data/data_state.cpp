@@ -25,13 +25,24 @@ DataUi& DataState::out() {
   return ui ? *ui : silent;
 }
 
+db::Env& DataState::files() { return env ? *env : db::posixEnv(); }
+
+db::WorkAreas& DataState::areas() {
+  if (!workAreas) workAreas = std::make_unique<db::WorkAreas>(files());
+  return *workAreas;
+}
+
 std::string DataState::host(const std::string& dosPath) const {
   return hostPath ? hostPath(dosPath) : mappedHostPath(dosPath);
 }
 
 DataState& dataState() { return instance(); }
 
-void resetDataState() { instance() = DataState(); }
+void resetDataState() {
+  DataState& s = instance();
+  if (s.workAreas) (void)s.workAreas->closeAll();
+  s = DataState();
+}
 
 std::string joinPath(const std::string& prefix, const std::string& name) {
   if (prefix.empty() || prefix.back() == '\\' || prefix.back() == '/') return prefix + name;

@@ -12,6 +12,7 @@
 
 #include "data/data_ui.h"
 #include "platform/db/env.h"
+#include "platform/db/work_areas.h"
 
 namespace zel::data {
 
@@ -38,7 +39,12 @@ struct DataState {
   DataUi* ui = nullptr;  // nullptr: a silent one
   std::function<std::string(const std::string&)> hostPath;
 
+  // The program's work areas, made on first use over files().
+  std::unique_ptr<db::WorkAreas> workAreas;
+
   DataUi& out();
+  db::Env& files();
+  db::WorkAreas& areas();
   std::string host(const std::string& dosPath) const;
 };
 
