@@ -166,7 +166,7 @@ void PictureEditor::toDecimals() {
   }
   changed_ = true;
   pos_ = nextSlot(point_ + 1);
-  if (pos_ >= width()) pos_ = prevSlot(width());
+  if (pos_ >= width() && prevSlot(width()) >= 0) pos_ = prevSlot(width());
   adjustOffset();
 }
 
