@@ -34,7 +34,7 @@ Status retryWhileLocked(const std::function<Status()>& op, double seconds) {
     Status s = op();
     if (!s.isLocked() || std::chrono::steady_clock::now() >= deadline) return s;
     std::this_thread::sleep_for(pause);
-    pause = std::min(pause * 2, std::chrono::microseconds(20000));
+    pause = std::min(pause * 2, std::chrono::microseconds(2000));
   }
 }
 
