@@ -1,6 +1,14 @@
 #include "helpers/hooks.h"
 
+#include "platform/widgets/alert.h"
+
 namespace zel {
+
+void defaultAlert(std::string_view lines) {
+  AlertOptions options;
+  options.colour = "N/W+";
+  alert(lines, {"Ok"}, options);
+}
 
 HelperState& helperState() {
   static HelperState state;

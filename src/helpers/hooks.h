@@ -1,6 +1,6 @@
-// What the helpers need from the layers above them, installed at start-up:
-// the alert box that shows their messages, and the search of a taxpayer by
-// name that an empty CPF opens. Tests install recorders instead.
+// What the helpers need from the layers above them: the alert box that shows
+// their messages, and the search of a taxpayer by name that an empty CPF
+// opens, installed at start-up. Tests install recorders instead.
 #pragma once
 
 #include <functional>
@@ -8,10 +8,14 @@
 
 namespace zel {
 
+// The console's alert box with "Ok" in "N/W+", the alerts' first colour.
+void defaultAlert(std::string_view lines);
+
 struct HelperState {
   // Shows an alert with the single button "Ok"; lines separated by ';'.
-  // Unset, the message is not shown (the caller still refuses the entry).
-  std::function<void(std::string_view lines)> alert;
+  // Starts as the console's alert box in the default alert colour; start-up
+  // may route it through the program's own notice routine instead.
+  std::function<void(std::string_view lines)> alert = defaultAlert;
   // VER_NOME: the taxpayer search by name; unset, nothing is searched.
   std::function<bool()> nameSearch;
 };

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <optional>
 #include <random>
 
 #include "helpers/hooks.h"
+#include "platform/console/console.h"
 #include "platform/sys/cp850.h"
 
 namespace zel {
@@ -113,6 +115,34 @@ TEST(Cpf, ValCpfAcceptsRefusesAndTellsWhy) {
     }
     EXPECT_EQ(rec.searches, c.searches) << '"' << c.cpf << '"';
   }
+}
+
+// Keeps a copy of every screen shown, so that a box can be seen after it
+// has closed.
+class RecordingBackend : public HeadlessBackend {
+ public:
+  explicit RecordingBackend(std::vector<std::string>* shots) : shots_(shots) {}
+  void present(const Screen& s, int r, int c, bool v) override {
+    shots_->push_back(s.text());
+    HeadlessBackend::present(s, r, c, v);
+  }
+
+ private:
+  std::vector<std::string>* shots_;
+};
+
+TEST(Cpf, WrongDigitsShowTheAlertBoxByDefault) {
+  std::vector<std::string> shots;
+  auto old = setConsole(std::make_unique<Console>(std::make_unique<RecordingBackend>(&shots)));
+  resetHelperState();
+  EXPECT_FALSE(VAL_CPF("12345678900", true, 6, 6, 1));
+  setConsole(std::move(old));
+  bool shown = false;
+  for (const auto& s : shots)
+    shown = shown || (s.find("O dígito correto deve ser:09"_cp) != std::string::npos &&
+                      s.find("ATENCAO!! CPF está incorreto."_cp) != std::string::npos &&
+                      s.find("Ok") != std::string::npos);
+  EXPECT_TRUE(shown);
 }
 
 }  // namespace
