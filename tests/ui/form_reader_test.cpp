@@ -193,9 +193,15 @@ TEST_F(FormReaderTest, BoundKeysSeeThePendingEditAndMayChangeOrEndTheRead) {
     EXPECT_EQ(con->readContext().variable, "NONE");  // restored after the read
   }
 
-  // a callback that puts a value into the field (the calculator does)
+  // a callback that puts a value into the field it finds by name (the
+  // calculator does)
   Value amount(0.0);
-  con->bindKey(key::kAltS, [&](const ReadContext&) { amount = Value(99.5); });
+  con->bindKey(key::kAltS, [&](const ReadContext& ctx) {
+    FormField* f = FormReader::active()->currentField();
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(ctx.variable, "VALOR");
+    f->set(Value(f->get().number() + 99.5));
+  });
   {
     FormReader form(*con);
     form.add(FormField::of(2, 0, "VALOR", amount, "@E 999.99"));

@@ -32,6 +32,9 @@ TEST(Picture, ParsesFunctionsAndTemplate) {
 
 // Every mask the program quotes, with the values it shows through them.
 TEST(Picture, TransformsTheProgramsMasks) {
+  const std::string kLong =
+      "Fazenda Boa Esperanca, gleba 3, com casa sede, curral e acude; matricula 1234 do "
+      "cartorio de registro de imoveis";
   struct Case { Value v; const char* mask; std::string shown; };
   const Case cases[] = {
       // money, Brazilian form, blank for zero
@@ -50,6 +53,9 @@ TEST(Picture, TransformsTheProgramsMasks) {
       {12345.6, "@ZE 999,999.9", " 12.345,6"},
       {123.4, "@ZE 999.99", "123,40"},
       {1234.5, "@EZ 99,999.99", " 1.234,50"},
+      {-1234.5, "@EZ 999,999.99", " -1.234,50"},
+      {2469.134, "@Ez", "      2469,13"},  // no template: ten digits and two decimals
+      {0.0, "@Ez", "          "},
       {999999.995, "@EZ 999,999.99", "**********"},  // rounds past the template
       {12.0, "@EZ 99", "12"},
       {100.0, "@EZ 99", "**"},
@@ -90,6 +96,24 @@ TEST(Picture, TransformsTheProgramsMasks) {
       {Value("jose da silva"), "@S3", "jos"},
       {Value("jose da silva"), "@s3", "jos"},
       {Value("abc"), "@S54", "abc"},
+      {Value(kLong), "@S12", kLong.substr(0, 12)},
+      {Value(kLong), "@S13", kLong.substr(0, 13)},
+      {Value(kLong), "@s13", kLong.substr(0, 13)},
+      {Value(kLong), "@S15", kLong.substr(0, 15)},
+      {Value(kLong), "@S30", kLong.substr(0, 30)},
+      {Value(kLong), "@S35", kLong.substr(0, 35)},
+      {Value(kLong), "@S40", kLong.substr(0, 40)},
+      {Value(kLong), "@S44", kLong.substr(0, 44)},
+      {Value(kLong), "@S45", kLong.substr(0, 45)},
+      {Value(kLong), "@S55", kLong.substr(0, 55)},
+      {Value(kLong), "@s54", kLong.substr(0, 54)},
+      {Value(kLong), "@s60", kLong.substr(0, 60)},
+      {Value(kLong), "@S71", kLong.substr(0, 71)},
+      {Value(kLong), "@s10", kLong.substr(0, 10)},
+      {Value(kLong), "@s2", kLong.substr(0, 2)},
+      {Value(kLong), "@S3", kLong.substr(0, 3)},
+      {Value(kLong), "@S", kLong},
+      {Value(kLong), "@R", kLong},
       {Value("abc"), "@KS", "abc"},
       {Value("ab"), "XXXX", "ab  "},
       {Value("ab"), "", "ab"},

@@ -63,6 +63,12 @@ const std::string& FormReader::currentName() const {
              : kNoName;
 }
 
+FormField* FormReader::currentField() {
+  return current_ >= 0 && current_ < static_cast<int>(fields_.size())
+             ? &fields_[static_cast<size_t>(current_)]
+             : nullptr;
+}
+
 const ColourList& FormReader::colours() const {
   return options_.colours ? *options_.colours : con_.colours();
 }

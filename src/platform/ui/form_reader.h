@@ -22,6 +22,8 @@
 // those of PictureEditor; Ins switches insert mode for every later field
 // too (no indicator is shown).
 //
+// Mouse clicks and keys with no meaning here are ignored.
+//
 // Bound keys (Console::bindKey) run their callback between two keys: the
 // field's pending edit is stored first and the field is reloaded from its
 // variable afterwards, so a callback sees the value on screen and may
@@ -102,9 +104,12 @@ class FormReader {
   void endRead(int key = 0);
   bool reading() const { return reading_; }
 
-  // The field being read (empty name and -1 outside read()).
+  // The field being read (empty name, -1 and nullptr outside read()). A
+  // callback reaches the variable through the field's get and set; the
+  // field shows what set stored once the callback returns.
   const std::string& currentName() const;
   int currentIndex() const { return current_; }
+  FormField* currentField();
 
   // The innermost read in progress, nullptr when none.
   static FormReader* active();
