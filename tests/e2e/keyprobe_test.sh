@@ -87,4 +87,30 @@ e2e_wait_exit
 [ "$(e2e_status)" = 134 ] || e2e_fail "abort gave status $(e2e_status), expected 134"
 grep -qw -- '-icanon' <<<"$(e2e_stty)" && e2e_fail "terminal left in raw mode after a crash"
 grep -qw -- '-echo' <<<"$(e2e_stty)" && e2e_fail "echo left off after a crash"
+# A terminal too small: a notice, then the screen once it is big enough;
+# keys typed meanwhile are not taken as input.
+if [ "$TERM_NAME" = tmux-256color ]; then
+  e2e_start -s 60x20 -- "$PROBE"
+  e2e_wait_for 'tecle algo para sair'
+  e2e_resize 80 25
+  e2e_wait_for 'EVENTS: 0'
+  e2e_resize 70 25
+  e2e_wait_for 'Aumente a janela para continuar'
+  e2e_press x
+  e2e_resize 80 25
+  e2e_wait_for 'KEYPROBE'
+  e2e_press M-w
+  e2e_wait_for 'EVENTS: 1( |$)'
+  e2e_row 21 | grep -q 'LAST: 273 ' || e2e_fail "key after resize: $(e2e_row 21)"
+  e2e_press q
+  e2e_wait_exit
+
+  # Giving up while it is too small ends with a message, not a broken screen.
+  e2e_start -s 60x20 -- "$PROBE"
+  e2e_wait_for 'tecle algo para sair'
+  e2e_press x
+  e2e_wait_exit
+  [ "$(e2e_status)" = 2 ] || e2e_fail "status $(e2e_status) after giving up"
+  e2e_wait_for 'smaller than 80 columns'
+fi
 echo "keyprobe ($TERM_NAME): all checks passed"

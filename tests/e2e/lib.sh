@@ -2,7 +2,7 @@
 # drive it like a user. Source this file from a bash script:
 #
 #   source lib.sh
-#   e2e_start [-t TERM] [-e NAME=VALUE]... [-d DIR] -- PROGRAM [ARGS...]
+#   e2e_start [-t TERM] [-s COLSxROWS] [-e NAME=VALUE]... [-d DIR] -- PROGRAM [ARGS...]
 #   e2e_wait_for 'regex'          # poll the screen text (default limit 5 s)
 #   e2e_press Enter M-w F12        # tmux key names
 #   e2e_press_hex 1b 5b 5a         # raw bytes
@@ -29,16 +29,18 @@ e2e_fail() {
   exit 1
 }
 
-# Starts the program. -t sets TERM (default tmux-256color), -e adds an
+# Starts the program. -t sets TERM (default tmux-256color), -s the terminal
+# size (default 80x25), -e adds an
 # environment variable, -d the working directory (default the temporary
 # folder). The pane stays after the program ends; its exit status goes to a
 # file, and `stty -a` of the terminal after it to another (see e2e_stty).
 # A second call replaces the first program's session.
 e2e_start() {
-  local term=tmux-256color dir="$E2E_TMP" envs=() opt
+  local term=tmux-256color dir="$E2E_TMP" envs=() size=80x25
   while [ $# -gt 0 ]; do
     case "$1" in
       -t) term=$2; shift 2 ;;
+      -s) size=$2; shift 2 ;;
       -e) envs+=("$2"); shift 2 ;;
       -d) dir=$2; shift 2 ;;
       --) shift; break ;;
@@ -51,7 +53,7 @@ e2e_start() {
   local status="$E2E_TMP/status" after="$E2E_TMP/stty"
   rm -f "$status" "$after"
   "${E2E_T[@]}" kill-session -t app 2>/dev/null || true
-  "${E2E_T[@]}" new-session -d -s app -x 80 -y 25 -c "$dir" \
+  "${E2E_T[@]}" new-session -d -s app -x "${size%x*}" -y "${size#*x}" -c "$dir" \
     "$cmd; echo \$? > '$status.tmp'; stty -a > '$after' 2>&1; mv '$status.tmp' '$status'"
 }
 
