@@ -155,17 +155,24 @@ TEST_F(MenuBarTest, CallbackRunsOnRestoredScreenAndMayRenameItsItem) {
   fillScreen('.', 0x07);
   MenuBar bar(kColours, 0, *con);
   std::string seenUnder, seenStatus;
+  bool seenCursor = false;
+  bool cursorInBar = true;
+  con->bindKey(key::kF10, [&](const ReadContext&) { cursorInBar = con->cursorVisible(); });
+  con->showCursor(true);
   PullDown& sel = bar.addMenu("&Selecao");
   sel.add("&1-Atividade Rural ", 0, std::string("Selecione O QUE será impresso."_cp), 41, [&](MenuItem& it) {
     seenUnder = liveText(2, 0, 22);
     seenStatus = liveText(24, 0, 10);
+    seenCursor = con->cursorVisible();
     it.caption = std::string("&1-Livro caixa e anotaçöes"_cp);
   });
   sel.add("&8-Vias 1", 0, "", 48, {});
 
-  backend->push({kSnap, key::kEnter});
+  backend->push({kSnap, key::kF10, key::kEnter});
   MenuChoice c = bar.run(1);
   EXPECT_EQ(c.id(), 41);
+  EXPECT_FALSE(cursorInBar);
+  EXPECT_TRUE(seenCursor);
   EXPECT_EQ(snapText(24, 0, 30), "Selecione O QUE será impresso."_cp);
   EXPECT_EQ(seenUnder, std::string(22, '.'));
   EXPECT_EQ(seenStatus, std::string(10, '.'));

@@ -53,13 +53,14 @@ void Browser::layout() {
   rowPos_ = std::min(rowPos_, dataRows_ - 1);
 
   // Widths left open are taken from the texts the column shows first; the
-  // source stands on the current row here.
+  // source stands on the current row here (unless that is the blank new row).
+  const bool phantom = src_.atEnd && src_.atEnd();
   for (size_t i = 0; i < columns_.size(); ++i) {
     const BrowseColumn& c = columns_[i];
     int w = c.width;
     if (w <= 0) {
       w = std::max(static_cast<int>(c.heading.size()), static_cast<int>(c.footing.size()));
-      if (c.cell) w = std::max(w, static_cast<int>(c.cell().size()));
+      if (c.cell && !phantom) w = std::max(w, static_cast<int>(c.cell().size()));
     }
     widths_[i] = std::max(1, w);
   }

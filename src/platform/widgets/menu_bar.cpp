@@ -262,7 +262,10 @@ void MenuBar::showStatus(const MenuItem* item) {
 MenuChoice MenuBar::choose(Open& o, int position, MenuItem& item) {
   closePullDown(o);
   showStatus(nullptr);
+  statusSaved_ = false;
   drawBar(position);
+  // The command starts with the cursor as it was before the bar ran.
+  con_.showCursor(cursorBefore_);
   if (item.action) item.action(item);
   return {position, &item};
 }
@@ -275,14 +278,14 @@ MenuChoice MenuBar::run(int position, bool openFirst) {
   for (int c = 0; c < Screen::kCols; ++c) savedStatus_.push_back(con_.screen().at(kStatusRow, c));
   statusSaved_ = true;
 
-  bool cursor = con_.cursorVisible();
+  cursorBefore_ = con_.cursorVisible();
   con_.showCursor(false);
   Open o;
   drawBar(position);
   if (openFirst) openPullDown(o, position);
 
   auto finish = [&](MenuChoice c) {
-    con_.showCursor(cursor);
+    if (!c.item) con_.showCursor(cursorBefore_);
     statusSaved_ = false;
     return c;
   };

@@ -74,7 +74,7 @@ struct MenuColours {
 // level; otherwise the item whose callback has just run.
 struct MenuChoice {
   int position = 1;          // title position (1-based) highlighted at the end
-  MenuItem* item = nullptr;
+  MenuItem* item = nullptr;  // valid while the bar's item lists are unchanged
   int id() const { return item ? item->id : 0; }
 };
 
@@ -124,6 +124,7 @@ class MenuBar {
   std::vector<int> titleCols_;  // first column of each title; one more for the end
   std::vector<Cell> savedStatus_;
   bool statusSaved_ = false;
+  bool cursorBefore_ = true;
 };
 
 }  // namespace zel
