@@ -29,6 +29,19 @@ FormField FormField::of(int row, int col, std::string name, Value& var, std::str
   return f;
 }
 
+// The console runs the callback, so that its guard keeps a callback from
+// running inside itself whoever reads the keys: the key goes back at the
+// head of the queue (keys already typed are queued again behind it) and a
+// zero wait takes it, runs it and returns kNone. When the key's callback is
+// already running, the key itself comes back.
+int FormReader::runBound(int key) {
+  std::vector<int> typed;
+  while (con_.keyWaiting()) typed.push_back(con_.inkey(0));
+  con_.pushKey(key);
+  for (int k : typed) con_.pushKey(k);
+  return con_.waitKey(0);
+}
+
 FormReader::FormReader(Console& con) : con_(con) {}
 FormReader::FormReader() : con_(console()) {}
 
@@ -173,15 +186,11 @@ ReadResult FormReader::read() {
       key = con_.inkey();
       if (key == key::kNone) continue;
       if (con_.isBound(key)) {
-        // Let the console run the callback (it keeps a callback from
-        // running inside itself): the key goes back in the queue and a
-        // zero wait takes it, runs it and returns.
         if (editor.changed() && editor.acceptable()) {
           if (f.set) f.set(editor.value());
           result.updated = true;
         }
-        con_.pushKey(key);
-        int back = con_.waitKey(0);
+        int back = runBound(key);
         if (back == key::kNone) {
           if (endRequested_) {
             move = Move::kKilled;

@@ -122,6 +122,7 @@ class FormReader {
   const ColourList& colours() const;
   bool enterable(int index) const;
   int settle(int from, int step) const;
+  int runBound(int key);
 
   Console& con_;
   std::vector<FormField> fields_;
