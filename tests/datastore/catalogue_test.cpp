@@ -6,28 +6,17 @@
 #include <set>
 #include <string>
 
+#include "platform/db/key_expr.h"
+
 namespace zel::data {
 namespace {
 
-// The field names a key expression mentions (function names left out).
-std::vector<std::string> namesIn(std::string_view key) {
-  static const std::set<std::string> kFunctions = {"UPPER", "DTOS", "STR", "SUBSTR"};
-  std::vector<std::string> out;
-  for (size_t i = 0; i < key.size();) {
-    if (std::isalpha(static_cast<unsigned char>(key[i])) || key[i] == '_') {
-      size_t j = i;
-      while (j < key.size() && (std::isalnum(static_cast<unsigned char>(key[j])) || key[j] == '_'))
-        ++j;
-      std::string word(key.substr(i, j - i));
-      std::string upper = word;
-      for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-      if (!kFunctions.count(upper)) out.push_back(word);
-      i = j;
-    } else {
-      ++i;
-    }
-  }
-  return out;
+// Whether a key expression parses against a table's fields.
+::testing::AssertionResult keyFits(std::string_view key, const TableDef& t) {
+  auto k = db::KeyExpr::parse(key, t.fields);
+  if (!k.ok()) return ::testing::AssertionFailure() << t.file << ": " << key << ": " << k.status();
+  if (k->keySize() <= 0) return ::testing::AssertionFailure() << t.file << ": empty key " << key;
+  return ::testing::AssertionSuccess();
 }
 
 TEST(Catalogue, FieldCountsAndRecordLengths) {
@@ -102,14 +91,12 @@ TEST(Catalogue, DeclarationTablesAreKeyedByOwner) {
     }
 }
 
-TEST(Catalogue, IndexKeysNameFieldsOfTheirTable) {
+TEST(Catalogue, IndexKeysParseAgainstTheirTable) {
   for (const auto& t : catalogue()) {
     std::set<std::string> suffixes;
     for (const auto& ix : t.indexes) {
       EXPECT_TRUE(suffixes.insert(std::string(ix.suffix)).second) << t.file;
-      auto names = namesIn(ix.key);
-      EXPECT_FALSE(names.empty()) << t.file << ": " << ix.key;
-      for (const auto& n : names) EXPECT_GE(t.fieldIndex(n), 0) << t.file << ": " << ix.key;
+      EXPECT_TRUE(keyFits(ix.key, t));
     }
     if (!t.indexes.empty()) {
       EXPECT_EQ(t.indexes[0].suffix, "") << t.file;
@@ -119,11 +106,12 @@ TEST(Catalogue, IndexKeysNameFieldsOfTheirTable) {
   ASSERT_EQ(reg->indexes.size(), 3u);
   EXPECT_EQ(reg->indexes[1].suffix, "B");
   EXPECT_EQ(reg->indexes[2].suffix, "C");
-  for (int digit = 1; digit <= 6; ++digit)
-    for (const auto& n : namesIn(workCopyKey(digit)))
-      EXPECT_GE(findTable(digit)->fieldIndex(n), 0) << "work copy " << digit;
-  for (const auto& n : namesIn(kWorkCopy5SaveKey)) EXPECT_GE(findTable(5)->fieldIndex(n), 0);
-  for (const auto& n : namesIn(kCashBookKeyPlain)) EXPECT_GE(findTable(5)->fieldIndex(n), 0);
+  for (int digit : {1, 3, 4, 5}) EXPECT_TRUE(keyFits(workCopyKey(digit), *findTable(digit)));
+  for (int digit : {2, 6}) EXPECT_EQ(workCopyKey(digit), "") << digit;
+  EXPECT_TRUE(keyFits(kWorkCopy5SaveKey, *findTable(5)));
+  EXPECT_TRUE(keyFits(kCashBookKeyPlain, *findTable(5)));
+  // The owner key of a declaration table is CPF and activity: 12 bytes.
+  EXPECT_EQ(db::KeyExpr::parse("CPF+ATV_EXTER", findTable(1)->fields)->keySize(), 12);
 }
 
 TEST(Catalogue, OpenedNumbersAndCreatableLayouts) {
