@@ -14,6 +14,7 @@ struct AlertCase {
   std::vector<std::string> buttons;
   std::vector<int> keys;
   int expected;
+  int initial = 1;
 };
 
 TEST_F(AlertTest, KeysChooseButtons) {
@@ -29,11 +30,15 @@ TEST_F(AlertTest, KeysChooseButtons) {
       {"esc gives 0", yesNo, {key::kRight, key::kEsc}, 0},
       {"other keys are ignored", yesNo, {'x', key::kF2, key::kDown, key::kEnter}, 1},
       {"no buttons shows Ok", {}, {'o'}, 1},
+      {"another button highlighted first", three, {key::kEnter}, 2, 2},
+      {"initial button beyond the last", yesNo, {key::kEnter}, 2, 7},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     for (int k : c.keys) backend->push(k);
-    EXPECT_EQ(alert("Mensagem", c.buttons, {}, *con), c.expected);
+    AlertOptions o;
+    o.initial = c.initial;
+    EXPECT_EQ(alert("Mensagem", c.buttons, o, *con), c.expected);
     EXPECT_EQ(backend->pending(), 0u);
   }
 }

@@ -313,6 +313,8 @@ TEST_F(BrowserTest, DefaultLoopForLookupLists) {
     Rows rows(20);
     auto b = make(rows);
     int handled = 0;
+    bool cursorInLoop = true;
+    con->showCursor(true);
     for (int k : c.keys) backend->push(k);
     int got = runBrowser(
         *b,
@@ -320,6 +322,7 @@ TEST_F(BrowserTest, DefaultLoopForLookupLists) {
           if (k == 'x') return BrowseKeyAnswer::kExit;
           if (k == 'h') {
             ++handled;
+            cursorInLoop = con->cursorVisible();
             return BrowseKeyAnswer::kHandled;
           }
           return BrowseKeyAnswer::kNotHandled;
@@ -329,6 +332,8 @@ TEST_F(BrowserTest, DefaultLoopForLookupLists) {
     EXPECT_EQ(rows.cur, c.cur);
     EXPECT_EQ(handled, c.handled);
     EXPECT_EQ(backend->pending(), 0u);
+    EXPECT_EQ(cursorInLoop, c.handled == 0);
+    EXPECT_TRUE(con->cursorVisible());
   }
 }
 

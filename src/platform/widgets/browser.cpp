@@ -470,15 +470,20 @@ bool Browser::applyKey(int k) {
 
 int runBrowser(Browser& b, const std::function<BrowseKeyAnswer(Browser&, int)>& onKey,
                Console& con) {
+  const bool cursor = con.cursorVisible();
+  con.showCursor(false);
+  int k = key::kEsc;
   for (;;) {
     b.stabilize();
-    int k = con.waitKey();
+    k = con.waitKey();
     BrowseKeyAnswer a = onKey ? onKey(b, k) : BrowseKeyAnswer::kNotHandled;
-    if (a == BrowseKeyAnswer::kExit) return k;
+    if (a == BrowseKeyAnswer::kExit) break;
     if (a == BrowseKeyAnswer::kHandled) continue;
     if (b.applyKey(k)) continue;
-    if (k == key::kEsc || k == key::kEnter) return k;
+    if (k == key::kEsc || k == key::kEnter) break;
   }
+  con.showCursor(cursor);
+  return k;
 }
 
 }  // namespace zel

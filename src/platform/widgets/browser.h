@@ -187,7 +187,7 @@ class Browser {
 
 // A key loop for simple lists. Each key goes to onKey first; keys it does
 // not handle go to the browser; Esc and Enter that neither handles end the
-// loop. Returns the key that ended it.
+// loop. The cursor is hidden meanwhile. Returns the key that ended it.
 enum class BrowseKeyAnswer { kNotHandled, kHandled, kExit };
 int runBrowser(Browser& b,
                const std::function<BrowseKeyAnswer(Browser&, int key)>& onKey = {},
