@@ -48,6 +48,8 @@ TEST(PictureEditor, EditsValuesKeyByKey) {
       {"decimal key keeps integer part", 123.45, "@E 999.99", k(",5"), 123.55, false},
       {"decimal key on a blank zero", 0.0, "@Ez 999.99", k(",75"), 0.75, true},
       {"point is the decimal key without E", 0.0, "@Z 999.99", k("12.5"), 12.5, false},
+      {"thousands mark typed from habit", 0.0, "@Ez 999,999,999.99", k("2.469,13"), 2469.13, true},
+      {"comma passed over without E", 0.0, "@Z 99,999.99", k("1,234.5"), 1234.5, false},
       {"four decimals", 0.0, "@z 9.9999", k("2.3362"), 2.3362, true},
       {"letters refused", 0.0, "@ 99", k("a4"), 4.0, false},
       {"backspace at the end of a full field", 1234.0, "@E 9999", {kEnd, kBackspace}, 124.0, false},

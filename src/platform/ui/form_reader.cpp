@@ -155,8 +155,7 @@ ReadResult FormReader::read() {
     auto draw = [&] {
       std::string view = editor.view();
       int& shown = shownWidth_[static_cast<size_t>(index)];
-      std::string padded = view;
-      if (static_cast<int>(padded.size()) < shown) {
+      if (static_cast<int>(view.size()) < shown) {  // a shorter value than the one shown
         con_.say(f.row, f.col + static_cast<int>(view.size()),
                  std::string(static_cast<size_t>(shown) - view.size(), ' '),
                  colours()[ColourSlot::kUnselected]);

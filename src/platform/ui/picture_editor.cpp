@@ -115,7 +115,10 @@ void PictureEditor::clearAll() {
 
 void PictureEditor::type(unsigned char c) {
   if (type_ == ValueType::kNumber && (c == '.' || c == ',')) {
-    toDecimals();  // keeps the integer part: the user came to fix the decimals
+    // The decimal mark moves to the decimals, keeping the integer part (the
+    // user came to fix the decimals); the thousands mark, typed from habit
+    // as in "2.469,13", is passed over.
+    if (c == (pic_.exchange ? ',' : '.')) toDecimals();
     return;
   }
   if (pos_ >= width()) {  // a refused field that is already full

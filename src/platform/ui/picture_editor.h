@@ -9,9 +9,10 @@
 //   skipped, and with R kept out of the value). A text wider than an S<n>
 //   field scrolls.
 // - number: the first digit or sign replaces the whole value (as K does
-//   for text) unless the cursor was moved first; "," or "." moves to the
-//   decimals after right-justifying the integer part, keeping it; "-"
-//   anywhere makes the number negative. Digits fill positions from the
+//   for text) unless the cursor was moved first; the decimal mark ("," with
+//   E, else ".") moves to the decimals after right-justifying the integer
+//   part, keeping it; the thousands mark is passed over, so "2.469,13"
+//   typed as written reads 2469.13; "-" anywhere makes it negative. Digits fill positions from the
 //   left, so a cleared "999,999.99" reads "246,9  .  " after 2469 and is
 //   right-justified when left.
 // - date: "dd/mm/yyyy" ("dd/mm/yy" with the century off); a date that does
