@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "platform/db/lock_ranges.h"
 
@@ -31,6 +33,24 @@ std::string rtrim(std::string_view s) {
   return std::string(s);
 }
 
+const Status& statusOf(const Status& s) { return s; }
+template <class T>
+const Status& statusOf(const Result<T>& r) {
+  return r.status();
+}
+
+// Another process holds an index's update lock only for the few writes of
+// one change, so index calls that meet it try again for up to two seconds
+// instead of failing a cursor move. Record and file locks never wait.
+template <class F>
+auto retryIndex(F&& f) -> decltype(f()) {
+  for (int i = 0;; ++i) {
+    auto r = f();
+    if (!statusOf(r).isLocked() || i >= 4000) return r;
+    std::this_thread::sleep_for(std::chrono::microseconds(500));
+  }
+}
+
 // Index locks taken for one record change, released on scope exit.
 class IndexLocks {
  public:
@@ -38,7 +58,7 @@ class IndexLocks {
     for (NtxIndex* ix : held_) ix->endUpdate();
   }
   Status take(NtxIndex& ix) {
-    ZEL_RETURN_IF_ERROR(ix.beginUpdate());
+    ZEL_RETURN_IF_ERROR(retryIndex([&] { return ix.beginUpdate(); }));
     held_.push_back(&ix);
     return Status::OK();
   }
@@ -410,7 +430,14 @@ Status Table::appendRecord(std::string record) {
       locked_ = {r};
     }
     IndexLocks held;
-    for (auto& a : indexes_) ZEL_RETURN_IF_ERROR(held.take(*a->ntx));
+    for (auto& a : indexes_) {
+      Status locked = held.take(*a->ntx);
+      if (!locked.ok()) {
+        // Nothing written: the new record's lock goes with the attempt.
+        if (shared && !fileLocked_ && locked_.erase(r)) (void)file_->unlock(locks::recordOffset(r), 1);
+        return locked;
+      }
+    }
     // Record and end mark first, then the header: a writer killed between
     // the two leaves a whole record that the next open counts.
     std::string bytes = record;
@@ -485,7 +512,7 @@ Status Table::scanIndex(std::optional<NtxEntry> e, int step, bool* landed) {
         return Status::OK();
       }
     }
-    auto n = step > 0 ? ix.next(*e) : ix.prev(*e);
+    auto n = retryIndex([&] { return step > 0 ? ix.next(*e) : ix.prev(*e); });
     if (!n.ok()) return n.status();
     e = std::move(n).value();
   }
@@ -498,7 +525,7 @@ Status Table::goTop() {
   found_ = false;
   bool landed = false;
   if (Attached* a = controlling()) {
-    auto e = a->ntx->first();
+    auto e = retryIndex([&] { return a->ntx->first(); });
     if (!e.ok()) return e.status();
     ZEL_RETURN_IF_ERROR(scanIndex(std::move(e).value(), +1, &landed));
   } else {
@@ -515,7 +542,7 @@ Status Table::goBottom() {
   found_ = false;
   bool landed = false;
   if (Attached* a = controlling()) {
-    auto e = a->ntx->last();
+    auto e = retryIndex([&] { return a->ntx->last(); });
     if (!e.ok()) return e.status();
     ZEL_RETURN_IF_ERROR(scanIndex(std::move(e).value(), -1, &landed));
   } else {
@@ -541,7 +568,8 @@ Status Table::skipOne(int step, bool* moved) {
   if (step > 0) {
     if (eof_) return Status::OK();
     if (a) {
-      auto n = a->ntx->next(NtxEntry{a->expr.evaluate(*this), recno_});
+      NtxEntry at{a->expr.evaluate(*this), recno_};
+      auto n = retryIndex([&] { return a->ntx->next(at); });
       if (!n.ok()) return n.status();
       ZEL_RETURN_IF_ERROR(scanIndex(std::move(n).value(), +1, &landed));
     } else {
@@ -552,7 +580,8 @@ Status Table::skipOne(int step, bool* moved) {
     return Status::OK();
   }
   if (a) {
-    auto n = eof_ ? a->ntx->last() : a->ntx->prev(NtxEntry{a->expr.evaluate(*this), recno_});
+    NtxEntry at{a->expr.evaluate(*this), recno_};
+    auto n = retryIndex([&] { return eof_ ? a->ntx->last() : a->ntx->prev(at); });
     if (!n.ok()) return n.status();
     ZEL_RETURN_IF_ERROR(scanIndex(std::move(n).value(), -1, &landed));
   } else if (eof_) {
@@ -594,7 +623,7 @@ Status Table::seek(std::string_view key, bool soft) {
   if (!exclusive()) ZEL_RETURN_IF_ERROR(refreshCount());
   found_ = false;
   bof_ = false;
-  auto r = a->ntx->seek(key, true);
+  auto r = retryIndex([&] { return a->ntx->seek(key, true); });
   if (!r.ok()) return r.status();
   bool landed = false;
   ZEL_RETURN_IF_ERROR(scanIndex(r->entry, +1, &landed));
@@ -702,8 +731,8 @@ Status Table::buildIndex(Attached& a) {
   }
   std::stable_sort(entries.begin(), entries.end(),
                    [](const NtxEntry& x, const NtxEntry& y) { return x.key < y.key; });
-  NtxIndex::UpdateGuard g(*a.ntx);
-  ZEL_RETURN_IF_ERROR(g.status());
+  IndexLocks held;
+  ZEL_RETURN_IF_ERROR(held.take(*a.ntx));
   return a.ntx->build(entries);
 }
 
@@ -723,7 +752,7 @@ Status Table::createIndex(const std::string& path, std::string_view keyText, boo
 
 Status Table::attachIndex(const std::string& path) {
   ZEL_RETURN_IF_ERROR(checkOpen());
-  auto ix = NtxIndex::open(env_, path, readOnly_);
+  auto ix = retryIndex([&] { return NtxIndex::open(env_, path, readOnly_); });
   if (!ix.ok()) return ix.status();
   auto expr = KeyExpr::parse((*ix)->keyText(), layout_.fields);
   if (!expr.ok())
