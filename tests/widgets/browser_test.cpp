@@ -258,16 +258,18 @@ TEST_F(BrowserTest, ColumnColourCallbackPaintsItsCells) {
   EXPECT_EQ(con->screen().at(7, 10).attr, kNormal);
 }
 
-TEST_F(BrowserTest, SourceThatShrankIsShownAsItIsNow) {
+TEST_F(BrowserTest, RefreshAllShowsTheSourceAsItIsNow) {
   Rows rows(20);
   auto b = make(rows);
   b->goBottom();
   b->stabilize();
   rows.names.resize(10);
   rows.cur = 9;
+  b->column(2).footing = "10 reg.";
   b->refreshAll();
   EXPECT_TRUE(b->stabilize());
   EXPECT_EQ(shown(), (std::vector<std::string>{"r07", "r08", "r09", "r10"}));
+  EXPECT_EQ(liveText(12, 14, 8), "10 reg. ");
   EXPECT_EQ(b->rowPos(), 4);
 
   rows.names.resize(2);

@@ -57,6 +57,7 @@ void Browser::layout() {
   const bool phantom = src_.atEnd && src_.atEnd();
   for (size_t i = 0; i < columns_.size(); ++i) {
     const BrowseColumn& c = columns_[i];
+    if (c.width <= 0 && widths_[i] > 0) continue;  // worked out once, then kept
     int w = c.width;
     if (w <= 0) {
       w = std::max(static_cast<int>(c.heading.size()), static_cast<int>(c.footing.size()));
@@ -288,8 +289,7 @@ void Browser::forceStable() {
 }
 
 void Browser::refreshAll() {
-  if (!layoutValid_) layout();
-  fixedValid_ = false;
+  layout();  // headings, widths or footings may have changed too
   reposition(rowPos_);
 }
 

@@ -53,7 +53,7 @@ struct BrowseColumn {
   // Text of the column on the current row. Cut or padded to the width.
   std::function<std::string()> cell;
   // Cells of the column; 0 takes the widest of heading, footing and the
-  // first row's text when the column is first laid out.
+  // current row's text when the column is first laid out, and keeps it.
   int width = 0;
   // Optional colours of the cell on the current row; gets the browser's.
   std::function<CellColours(const CellColours&)> colour;
@@ -70,6 +70,7 @@ class Browser {
   void addColumn(BrowseColumn c);
   void clearColumns();
   int columnCount() const { return static_cast<int>(columns_.size()); }
+  // A column may be changed in place; refreshAll() shows the change.
   BrowseColumn& column(int n) { return columns_.at(static_cast<size_t>(n - 1)); }
 
   // Separators, CP850. Heading and footing separators: one character fills
@@ -128,8 +129,9 @@ class Browser {
   // (first/last column) and a left click on a data cell. False for others.
   bool applyKey(int key);
 
-  // The source changed: the current row keeps its screen row where the rows
-  // around it allow, and everything is drawn again.
+  // The source changed or was moved by the caller: the row it stands on
+  // becomes the current row, keeping its screen row where the rows around it
+  // allow, and everything is drawn again.
   void refreshAll();
   // The current row changed: it is drawn again.
   void refreshCurrent();
