@@ -29,7 +29,7 @@ void shapelibWrite(const std::string& path, uint64_t rows) {
     int n = static_cast<int>(i);
     DBFWriteStringAttribute(h, n, 0, r.cpf.c_str());
     DBFWriteStringAttribute(h, n, 1, r.atv.c_str());
-    DBFWriteAttributeDirectly(h, n, 2, r.date.c_str());
+    DBFWriteAttributeDirectly(h, n, 2, const_cast<char*>(r.date.c_str()));
     DBFWriteStringAttribute(h, n, 3, r.descr.c_str());
     DBFWriteDoubleAttribute(h, n, 4, std::strtod(r.valor.c_str(), nullptr));
     DBFWriteIntegerAttribute(h, n, 5, r.nroimo);
@@ -123,11 +123,11 @@ void BM_RawRead(benchmark::State& state) {
   removeFile(path);
 }
 
-BENCHMARK(BM_RowGeneration)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ShapelibAppend)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ShapelibScan)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RawBufferedWrite)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RawRead)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RowGeneration)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ShapelibAppend)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ShapelibScan)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RawBufferedWrite)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RawRead)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 }  // namespace zel::bench
