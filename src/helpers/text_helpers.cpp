@@ -19,6 +19,7 @@ std::string twoDigits(long n) {
 
 long wholeSeconds(double seconds) {
   if (!(seconds > 0)) return 0;
+  if (seconds >= 1e15) seconds = 1e15;  // far beyond any clock; keeps the cast defined
   return static_cast<long>(std::floor(seconds));
 }
 
