@@ -103,6 +103,14 @@ TEST_F(FormReaderTest, ShowsFieldsThroughTheirMasksAndColours) {
   EXPECT_EQ(at(4, 8, 14), "      2.469,13");
   EXPECT_EQ(at(5, 8, 6), "abcde ");  // five columns, scrolled back when left
   for (int row : {3, 4, 5}) EXPECT_EQ(con->screen().at(row, 8).attr, kUnselected);
+
+  // a form with colours of its own (a browser's cell)
+  FormReader cell(*con);
+  cell.add(FormField::of(6, 8, "MGETVAR", wide, "@S5"));
+  cell.options().colours = parseColourList("W/B,GR+/R,N/N,N/N,W/B");
+  type({key::kEsc});
+  cell.read();
+  EXPECT_EQ(con->screen().at(6, 8).attr, 0x17);
 }
 
 TEST_F(FormReaderTest, RefusedFieldKeepsTheCursorAndCheckMayReplaceTheValue) {
