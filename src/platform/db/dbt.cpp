@@ -104,8 +104,9 @@ Result<uint32_t> MemoFile::write(std::string_view text, uint32_t oldBlock) {
 }
 
 Status MemoFile::zap() {
-  ZEL_RETURN_IF_ERROR(file_->truncate(0));
-  return file_->write(0, headerBlock(1));
+  // Header first: a failure in between leaves a file that still opens.
+  ZEL_RETURN_IF_ERROR(file_->write(0, headerBlock(1)));
+  return file_->truncate(kMemoBlockSize);
 }
 
 }  // namespace zel::db
