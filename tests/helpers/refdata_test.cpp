@@ -62,7 +62,7 @@ bool allDigits(const std::string& s) {
 }
 
 TEST(ReferenceData, EveryTableIsCompleteAndFitsItsFields) {
-  struct Spec {
+  struct Layout {
     const char* file;
     const char* codeField;
     const char* textField;
@@ -70,12 +70,12 @@ TEST(ReferenceData, EveryTableIsCompleteAndFitsItsFields) {
     size_t textWidth;
     size_t minRows;
   };
-  const Spec specs[] = {
+  const Layout layouts[] = {
       {"tabpais.csv", "CODPAIS", "NOMPAIS", 3, 40, 200},
       {"codabens.csv", "CODBEM", "DESCBENS", 2, 45, 10},
       {"status.csv", "COD", "DESCRICAO", 2, 13, 5},
   };
-  for (const auto& s : specs) {
+  for (const auto& s : layouts) {
     SCOPED_TRACE(s.file);
     Table t = readCsv(s.file);
     ASSERT_EQ(t.header, (std::vector<std::string>{s.codeField, s.textField}));
