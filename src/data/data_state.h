@@ -32,6 +32,13 @@ struct DataState {
   std::string APELIDO;
   // Rebuild the named indexes on every open even when their files exist.
   bool REFAZ_IND = false;
+  // Current data directory (as stored, up to 40 wide), the work directory
+  // (40 wide), the data directory at start-up (prefix) and the current data
+  // directory as the directory list writes it (upper case, no backslash).
+  std::string ROTATIVID;
+  std::string DIRTRAB;
+  std::string DIRORIG;
+  std::string DIRETOR;
 
   // Services: files and locks, what the user sees, and how a DOS path of
   // the tables becomes a host path.
