@@ -127,6 +127,7 @@ const std::vector<Case>& cases() {
       {"tmux Ctrl+Home", "\x1b[1;5H", {{kCtrlHome}}},
       // Linux console and rxvt.
       {"linux F1 F5", "\x1b[[A\x1b[[E", {{kF1}, {-4}}},
+      {"linux Shift+Tab", "\x1b\t", {{kShiftTab}}},
       {"rxvt Home End", "\x1b[7~\x1b[8~", {{kHome}, {kEnd}}},
       {"rxvt Ctrl+arrows", "\x1bOd\x1bOc\x1bOa\x1bOb",
        {{kCtrlLeft}, {kCtrlRight}, {kCtrlUp}, {kCtrlDown}}},

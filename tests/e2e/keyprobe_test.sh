@@ -111,6 +111,6 @@ if [ "$TERM_NAME" = tmux-256color ]; then
   e2e_press x
   e2e_wait_exit
   [ "$(e2e_status)" = 2 ] || e2e_fail "status $(e2e_status) after giving up"
-  e2e_wait_for 'smaller than 80 columns'
+  grep -q 'smaller than 80 columns' <<<"$(e2e_stderr)" || e2e_fail "no message: $(e2e_stderr)"
 fi
 echo "keyprobe ($TERM_NAME): all checks passed"

@@ -16,8 +16,9 @@
 
 E2E_TMP=$(mktemp -d)
 E2E_SOCK="zel-e2e-$$"
-# Panes stay after their program ends, for the last screen.
-echo 'set -g remain-on-exit on' > "$E2E_TMP/tmux.conf"
+# Panes stay after their program ends, for the last screen; the server stays
+# between sessions (a new session must not race a server shutting down).
+printf '%s\n' 'set -g remain-on-exit on' 'set -s exit-empty off' > "$E2E_TMP/tmux.conf"
 E2E_T=(tmux -L "$E2E_SOCK" -f "$E2E_TMP/tmux.conf")
 trap '"${E2E_T[@]}" kill-server 2>/dev/null || true; rm -rf "$E2E_TMP"' EXIT
 
@@ -26,6 +27,10 @@ e2e_fail() {
   echo "----- screen -----" >&2
   e2e_screen >&2 || true
   echo "------------------" >&2
+  if [ -s "$E2E_TMP/stderr" ]; then
+    echo "----- stderr -----" >&2
+    cat "$E2E_TMP/stderr" >&2
+  fi
   exit 1
 }
 
@@ -33,7 +38,9 @@ e2e_fail() {
 # size (default 80x25), -e adds an
 # environment variable, -d the working directory (default the temporary
 # folder). The pane stays after the program ends; its exit status goes to a
-# file, and `stty -a` of the terminal after it to another (see e2e_stty).
+# file, its standard error to another (e2e_stderr; the program draws on the
+# terminal, not there), and `stty -a` of the terminal after it to a third
+# (e2e_stty).
 # A second call replaces the first program's session.
 e2e_start() {
   local term=tmux-256color dir="$E2E_TMP" envs=() size=80x25
@@ -51,10 +58,10 @@ e2e_start() {
   local cmd
   cmd=$(printf '%q ' env "TERM=$term" LANG=C.UTF-8 LC_ALL=C.UTF-8 ESCDELAY=25 "${envs[@]}" "$@")
   local status="$E2E_TMP/status" after="$E2E_TMP/stty"
-  rm -f "$status" "$after"
+  rm -f "$status" "$after" "$E2E_TMP/stderr"
   "${E2E_T[@]}" kill-session -t app 2>/dev/null || true
   "${E2E_T[@]}" new-session -d -s app -x "${size%x*}" -y "${size#*x}" -c "$dir" \
-    "$cmd; echo \$? > '$status.tmp'; stty -a > '$after' 2>&1; mv '$status.tmp' '$status'"
+    "$cmd 2> '$E2E_TMP/stderr'; echo \$? > '$status.tmp'; stty -a > '$after' 2>&1; mv '$status.tmp' '$status'"
 }
 
 e2e_screen() { "${E2E_T[@]}" capture-pane -p -t app; }
@@ -86,6 +93,7 @@ e2e_wait_exit() {
 }
 
 e2e_status() { cat "$E2E_TMP/status"; }
+e2e_stderr() { cat "$E2E_TMP/stderr" 2>/dev/null || true; }
 # Terminal settings right after the program ended (to check they were restored).
 e2e_stty() { cat "$E2E_TMP/stty"; }
 

@@ -38,8 +38,17 @@ class Backend {
   virtual void discardTypeahead() {}
 };
 
-// The real terminal through ncursesw. nullptr with a message in *error when
-// the terminal cannot be used (not a tty, smaller than 80 x 25, no colours).
+// The real terminal through ncursesw, in a UTF-8 character locale (C.UTF-8
+// when the user's is not). Raw mode: Ctrl+C and Ctrl+Z are keys, never
+// signals. Input is decoded by decodeInput (key_decoder.h); a lone ESC is Esc
+// after ESCDELAY ms (default 50). The terminal is given back when the backend
+// is destroyed and on fatal signals (SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL,
+// SIGTERM, SIGINT, SIGHUP, SIGQUIT), which are then raised again.
+// A terminal smaller than 80 x 25 shows a notice: at start until it is made
+// big enough (a key instead gives up: nullptr), later until it is resized
+// back, keys typed meanwhile being dropped. nullptr with a message in *error
+// when the terminal cannot be used (not a tty, unknown TERM, no colours,
+// another ncurses backend alive). At most one exists at a time.
 std::unique_ptr<Backend> makeNcursesBackend(std::string* error);
 
 // The headless twin: events from a script; what was presented can be read

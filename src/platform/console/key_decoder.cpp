@@ -290,6 +290,7 @@ DecodeStep decodeInput(std::string_view bytes, bool moreMayCome) {
     inner.used += 1;
     return inner;
   }
+  if (next == '\t') return event(2, key::kShiftTab);  // console keymaps that send Meta_Tab
   int a = key::alt(next);
   if (a != key::kNone) return event(2, a);
   return event(1, key::kEsc);  // Esc, then the byte as itself

@@ -290,7 +290,9 @@ std::unique_ptr<Backend> makeNcursesBackend(std::string* error) {
   if (g_active) return fail("the terminal is already in use by another console");
   if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) return fail("not a terminal");
 
-  std::setlocale(LC_ALL, "");
+  // Only the character type: numbers and dates are formatted by the program
+  // itself and must not pick up the user's decimal comma.
+  std::setlocale(LC_CTYPE, "");
   if (!utf8Locale()) std::setlocale(LC_CTYPE, "C.UTF-8");
   if (!utf8Locale()) return fail("no UTF-8 locale available");
 
