@@ -1,6 +1,8 @@
 // create, index and pack: whole-table operations.
 #include <filesystem>
 
+#include "platform/db/bulk.h"
+
 #include "tools/command_list.h"
 #include "tools/field_text.h"
 #include "tools/tool_common.h"
@@ -47,7 +49,7 @@ int cmdPack(const CommandLine& cl, Io io) {
   for (size_t i = 1; i < cl.args.size(); ++i)
     if (Status s = table.attachIndex(cl.args[i]); !s.ok()) return fail(io, "cannot use the index " + cl.args[i], s);
   uint32_t before = table.recordCount();
-  Status s = table.rewrite([](std::string_view rec) { return rec.empty() || rec[0] != '*'; });
+  Status s = db::pack(table);
   if (!s.ok()) return fail(io, "cannot pack " + path, s);
   if (Status f = table.flush(); !f.ok()) return fail(io, "writing " + path, f);
   uint32_t after = table.recordCount();

@@ -65,7 +65,12 @@ Result<FieldInput> textToField(const db::FieldDef& f, std::string_view utf8, boo
       if (!lossless)
         return Status::InvalidArgument("field " + f.name +
                                        ": the text holds a character that code page 850 lacks");
-      if (f.type == 'M') return FieldInput{std::move(cp)};
+      if (f.type == 'M') {
+        // Readers end a memo at the first 0x1A.
+        if (cp.find('\x1A') != std::string::npos)
+          return Status::InvalidArgument("field " + f.name + ": a memo cannot hold the character U+001A");
+        return FieldInput{std::move(cp)};
+      }
       if (static_cast<int>(cp.size()) > f.width)
         return Status::InvalidArgument("field " + describe(f) + ": the text is " +
                                        std::to_string(cp.size()) + " characters long");

@@ -122,7 +122,7 @@ TEST(Fields, ValuesBetweenBytesAndText) {
       {&n, "x", nullptr},                     {&d, "20090131", "20090131"},       {&d, "2009-01-31", "20090131"},
       {&d, "", "        "},                   {&d, "20090230", nullptr},          {&d, "2009013", nullptr},
       {&l, "true", "T"},                      {&l, "n", "F"},                     {&l, "", " "},
-      {&l, "maybe", nullptr},                 {&m, "ção", "\x87\xC6o"},
+      {&l, "maybe", nullptr},                 {&m, "ção", "\x87\xC6o"}, {&m, "a\x1A" "b", nullptr},
   };
   for (const auto& k : cases) {
     auto r = csvToField(*k.f, k.in);

@@ -219,6 +219,31 @@ TEST(Zeldbf, FixturesFromAnotherEngine) {
     EXPECT_EQ(r.exitCode, 0) << c.table << ": " << r.out << r.err;
     EXPECT_EQ(r.out.rfind("consistent: ", 0), 0u) << r.out;
   }
+  // Seeks in numeric keys go by the number, negatives included.
+  struct Seek {
+    const char* table;
+    const char* index;
+    const char* key;
+    bool soft;
+    int exitCode;
+    const char* shows;  // the record's line starts with it
+  } seeks[] = {
+      {"ZEL909", "ZEL909C", "5", false, 0, "06585880562,X,joão silva,5,"},
+      {"ZEL309", "ZEL309N", "-460", false, 0, "00000000040,,-460,"},
+      {"ZEL309", "ZEL309N", "-5", false, 1, nullptr},
+      {"ZEL309", "ZEL309N", "-5", true, 1, "00000000063,,12,"},
+      {"ZEL309", "ZEL309N", "abc", false, 2, nullptr},
+      {"ZEL909", "ZEL909B", "JO", false, 0, nullptr},
+  };
+  for (const auto& s : seeks) {
+    std::vector<std::string> args = {"seek", kFixtures + s.table + ".dbf", kFixtures + s.index + ".ntx", s.key};
+    if (s.soft) args.push_back("--soft");
+    RunResult r = zeldbf(args);
+    EXPECT_EQ(r.exitCode, s.exitCode) << s.index << " " << s.key << ": " << r.err;
+    if (s.shows) {
+      EXPECT_NE(r.out.find(std::string("\n") + s.shows), std::string::npos) << s.index << " " << s.key << ":\n" << r.out;
+    }
+  }
 }
 
 // The check finds what is wrong between a table and its index.
