@@ -8,12 +8,14 @@
 #   e2e_press_hex 1b 5b 5a         # raw bytes
 #   e2e_row 3                      # text of one row (0 = top)
 #   e2e_row_sgr 3                  # the same with colour codes (SGR)
+#   e2e_colour 3 10                # colour of a cell as a colour string: W+/B+
 #   e2e_wait_exit; e2e_status      # exit status of the program
 #
 # The server has its own socket and an empty configuration, so it never
 # touches a developer's tmux; it is killed and the temporary folder removed
 # when the script ends. On a failed wait the screen is printed.
 
+E2E_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 E2E_TMP=$(mktemp -d)
 E2E_SOCK="zel-e2e-$$"
 # Panes stay after their program ends, for the last screen; the server stays
@@ -67,6 +69,14 @@ e2e_start() {
 e2e_screen() { "${E2E_T[@]}" capture-pane -p -t app; }
 e2e_row() { "${E2E_T[@]}" capture-pane -p -t app -S "$1" -E "$1"; }
 e2e_row_sgr() { "${E2E_T[@]}" capture-pane -p -e -t app -S "$1" -E "$1"; }
+
+# Colour of cells as the program wrote them ("GR+/B"): ROW COL, or ROW COL
+# LEN for "char colour" lines of LEN cells.
+e2e_colour() {
+  local out
+  out=$("${E2E_T[@]}" capture-pane -p -e -N -t app | /usr/bin/python3 "$E2E_LIB_DIR/cells.py" "$@")
+  if [ $# -lt 3 ]; then echo "${out##* }"; else echo "$out"; fi
+}
 
 e2e_press() { "${E2E_T[@]}" send-keys -t app "$@"; }
 e2e_press_hex() { "${E2E_T[@]}" send-keys -t app -H "$@"; }
