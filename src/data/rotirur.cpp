@@ -61,7 +61,7 @@ std::string unavailable(const std::string& name) {
 Status openHere(const std::string& name, bool exclusive, int seconds) {
   DataState& st = dataState();
   std::string upper = upperTrim(name);
-  std::string alias = st.APELIDO;
+  std::string alias = upperTrim(st.APELIDO);
   if (alias.empty()) {
     alias = lastComponent(upper);
     if (size_t dot = alias.find('.'); dot != std::string::npos) alias.resize(dot);

@@ -198,7 +198,7 @@ TEST_F(Opening, AliasAndReuseOfAnOpenArea) {
   ASSERT_TRUE(ABERTURA(6));
   closeAllAreas();
   selectArea("16");
-  dataState().APELIDO = "DESTIN6";
+  dataState().APELIDO = "destin6";
   ASSERT_TRUE(NETUSE("C:\\DADOS\\ZEL609", false, 10));
   EXPECT_EQ(areaAlias("16"), "DESTIN6");
   db::Table* first = areaTable("16");

@@ -1,0 +1,23 @@
+// Shared by the directory sources.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "data/areas.h"
+#include "data/rotirur.h"
+
+namespace zel::data::dirs {
+
+// Blanks trimmed on both sides (and then upper-cased, CP850).
+std::string trim(std::string_view s);
+std::string upperTrim(std::string_view s);
+// Cut or padded with blanks to the 40 columns of a directory field.
+std::string pad40(std::string_view s);
+// A directory without its trailing backslash, except a drive root ("C:\").
+std::string withoutBackslash(std::string_view path);
+// Writes one field of this terminal's CONFIG row (area 42) under a 5-second
+// record lock; false when the row is missing or its lock was not had.
+bool storeInConfig(std::string_view field, const std::string& value);
+
+}  // namespace zel::data::dirs
