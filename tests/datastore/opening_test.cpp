@@ -6,6 +6,7 @@
 
 #include "data/areas.h"
 #include "data_fixture.h"
+#include "platform/db/fault_env.h"
 #include "platform/sys/cp850.h"
 
 namespace zel::data {
@@ -239,6 +240,37 @@ TEST_F(Opening, EmptyIndexFilesAreSwept) {
   EXPECT_TRUE(there(dados("zel209.ntx")));
   EXPECT_TRUE(there(dados("VAZIO.TXT")));
   EXPECT_FALSE(there(prog("CONFIG.NTX")));
+}
+
+TEST_F(Opening, DamagedIndexIsBuiltAgain) {
+  ASSERT_TRUE(ABERTURA(6));
+  db::Table* t = areaTable("6");
+  ASSERT_TRUE(t->appendBlank().ok());
+  ASSERT_TRUE(t->put("CPF", Value("55555555555")).ok());
+  closeAllAreas();
+  std::ofstream(dados("ZEL609.NTX"), std::ios::binary | std::ios::trunc) << std::string(2048, 'x');
+  ASSERT_TRUE(ABERTURA(6));
+  t = areaTable("6");
+  ASSERT_TRUE(t->seek(std::string_view("55555555555")).ok());
+  EXPECT_TRUE(t->found());
+}
+
+TEST_F(Opening, ADotInTheDirectoryIsNotAnExtension) {
+  fs::create_directory(root + "/dados.09");
+  dataState().LOCARQ = "C:\\DADOS.09\\";
+  ASSERT_TRUE(ABERTURA(1));
+  EXPECT_TRUE(there(root + "/dados.09/ZEL109.DBF"));
+  EXPECT_TRUE(there(root + "/dados.09/ZEL109.NTX"));
+}
+
+TEST_F(Opening, ACreationThatFailsIsNotReportedAsOpen) {
+  db::FaultEnv fault(db::posixEnv());
+  fault.writesOnly(true);
+  fault.failAt(1, db::Fault::kNoSpace, true);
+  dataState().env = &fault;
+  EXPECT_FALSE(ABERTURA(1));
+  EXPECT_EQ(areaTable("1"), nullptr);
+  EXPECT_FALSE(ui.lines("alert: ").empty());
 }
 
 }  // namespace
