@@ -179,6 +179,15 @@ TEST_F(ConsoleTest, ToneHonoursSilence) {
   EXPECT_EQ(backend->tones[1].ticks, 2);
 }
 
+TEST(HeadlessScript, LoopThatIgnoresEscDiesInsteadOfHanging) {
+  EXPECT_DEATH(
+      {
+        Console con(std::make_unique<HeadlessBackend>());
+        while (true) con.inkey();
+      },
+      "ran dry");
+}
+
 TEST(GlobalConsole, SetConsoleSwapsAndReturnsPrevious) {
   auto mine = std::make_unique<Console>(std::make_unique<HeadlessBackend>());
   Console* raw = mine.get();

@@ -66,6 +66,7 @@ key 7 e2e_press DC
 key 8 e2e_press BSpace
 key 9 e2e_press Tab
 key 3 e2e_press C-c            # Ctrl+C is a key, not a signal
+key 302 e2e_press M-c          # and so is the old break key, Alt+C
 key 135 e2e_type 'ç'           # UTF-8 in, CP850 byte out
 key 376 e2e_press M-1          # Alt+1
 
