@@ -5,6 +5,12 @@
 #include <algorithm>
 #include <random>
 #include <tuple>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
 #include <set>
 
 #include "ntx_test_util.h"
@@ -267,6 +273,49 @@ TEST(NtxSharing, OtherHandlesSeeChangesAndRespectTheUpdateLock) {
   b->endRead();
   ASSERT_TRUE(a->insert("ZZZZ", 9).ok());
   EXPECT_EQ(walkAll(*b).size(), 200u);
+}
+
+TEST(NtxSharing, TwoProcessesInsertingAtOnceLoseNothing) {
+  char dirTemplate[] = "/tmp/ntx_share_XXXXXX";
+  ASSERT_NE(mkdtemp(dirTemplate), nullptr);
+  const std::string path = std::string(dirTemplate) + "/P.NTX";
+  ASSERT_TRUE(createIndex(posixEnv(), path, 8));
+  constexpr uint32_t kEach = 300;
+  std::vector<pid_t> kids;
+  for (uint32_t who = 0; who < 2; ++who) {
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      // Each process has its own handle and page cache; a busy lock is retried.
+      auto ix = NtxIndex::open(posixEnv(), path);
+      if (!ix.ok()) _exit(2);
+      for (uint32_t i = 0; i < kEach; ++i) {
+        const uint32_t rec = who * kEach + i + 1;
+        Status st;
+        for (int tries = 0; tries < 100000; ++tries) {
+          st = (*ix)->insert(key(8, (i * 7919u + who) % 1000), rec);
+          if (!st.isLocked()) break;
+          usleep(50);
+        }
+        if (!st.ok()) _exit(3);
+      }
+      _exit(0);
+    }
+    kids.push_back(pid);
+  }
+  for (pid_t pid : kids) {
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
+  }
+  auto ix = NtxIndex::open(posixEnv(), path);
+  ASSERT_TRUE(ix.ok());
+  auto st = (*ix)->check(2 * kEach);
+  ASSERT_TRUE(st.ok()) << st.status();
+  std::set<uint32_t> recs;
+  for (const auto& e : walkAll(**ix)) recs.insert(e.recno);
+  EXPECT_EQ(recs.size(), 2 * kEach);
+  std::filesystem::remove_all(dirTemplate);
 }
 
 }  // namespace

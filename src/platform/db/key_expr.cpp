@@ -322,6 +322,7 @@ Result<KeyExpr> KeyExpr::parse(std::string_view text, const std::vector<FieldDef
 }
 
 std::string KeyExpr::evaluate(const RecordView& rec) const {
+  if (!root_) return std::string(static_cast<size_t>(keySize_), ' ');  // never parsed
   std::string k = evalNode(*root_, rec);
   if (numeric_) k = numericKey(formatStr(k, keySize_, keyDecimals_));
   return fit(std::move(k), keySize_);
