@@ -39,6 +39,7 @@ void Console::flush() {
 }
 
 int Console::inkey(int timeoutMs) {
+  flush();
   InputEvent ev;
   bool got = false;
   if (!queue_.empty()) {
@@ -50,7 +51,6 @@ int Console::inkey(int timeoutMs) {
     peeked_.reset();
     got = true;
   } else {
-    flush();
     got = backend_->poll(timeoutMs, ev);
   }
   if (!got) return key::kNone;

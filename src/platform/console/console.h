@@ -11,8 +11,8 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 #include <string_view>
+#include <vector>
 
 #include "platform/console/backend.h"
 #include "platform/console/colour.h"
@@ -31,6 +31,7 @@ struct ReadContext {
 
 class Console {
  public:
+  // A null backend gives a headless one with an empty script.
   explicit Console(std::unique_ptr<Backend> backend);
 
   Screen& screen() { return screen_; }
