@@ -1,10 +1,13 @@
 // check: whether a table agrees with its memo file and its indexes.
 //
-// Records: deletion byte, numbers, dates, logicals and memo pointers
-// readable. Indexes: sound structure (NtxIndex::check), keys in order, every
+// Records: deletion byte, numbers, dates, logicals; memo pointers inside
+// the memo file, readable, never shared, and below the header's next free
+// block. Indexes: sound structure (NtxIndex::check), keys in order, every
 // live record exactly once, each key equal to its expression on its record.
 // One verdict line on standard output; the details on standard error.
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <memory>
 
 #include "platform/db/lock_ranges.h"
@@ -51,7 +54,14 @@ bool isNumberText(std::string_view raw) {
 
 std::string recordName(uint32_t r) { return "record " + std::to_string(r); }
 
-void checkFields(db::Table& t, uint32_t r, uint64_t memoSize, Findings& f) {
+// What the memo file says and what the records make of it.
+struct MemoCheck {
+  uint64_t size = 0;      // bytes
+  uint32_t nextFree = 0;  // from the header
+  std::map<uint32_t, uint32_t> owner;  // first block -> record
+};
+
+void checkFields(db::Table& t, uint32_t r, MemoCheck& memo, Findings& f) {
   std::string_view rec = t.recordBytes();
   if (!rec.empty() && rec[0] != ' ' && rec[0] != '*')
     f.add(recordName(r) + ": deletion byte is neither blank nor '*'");
@@ -76,10 +86,20 @@ void checkFields(db::Table& t, uint32_t r, uint64_t memoSize, Findings& f) {
         uint32_t block = db::memoBlock(raw);
         if (block == 0) {
           f.add(where + ": \"" + std::string(raw) + "\" is not a memo block number");
-        } else if (static_cast<uint64_t>(block) * db::kMemoBlockSize >= memoSize) {
+        } else if (static_cast<uint64_t>(block) * db::kMemoBlockSize >= memo.size) {
           f.add(where + ": memo block " + std::to_string(block) + " lies beyond the end of the memo file");
         } else if (auto v = t.get(i); !v.ok()) {
           f.add(where + ": " + v.status().message());
+        } else {
+          // Memos never share blocks, and the header's next free block must
+          // lie past every memo, or the next writer overwrites one.
+          auto [it, fresh] = memo.owner.emplace(block, r);
+          if (!fresh) f.add(where + ": memo block " + std::to_string(block) + " is also used by record " +
+                            std::to_string(it->second));
+          uint64_t end = block + (v->text().size() + 2 + db::kMemoBlockSize - 1) / db::kMemoBlockSize;
+          if (end > memo.nextFree)
+            f.add(where + ": the memo at block " + std::to_string(block) + " runs past the next free block " +
+                  std::to_string(memo.nextFree) + " named in the memo file's header");
         }
         break;
       }
@@ -167,8 +187,15 @@ int cmdCheck(const CommandLine& cl, Io io) {
     notes += "; the header count " + std::to_string(layout.headerCount) + " was reconciled to the file";
   if (size > dataEnd + 1) notes += "; " + std::to_string(size - dataEnd) + " bytes past the last whole record";
 
-  uint64_t memoSize = 0;
-  if (layout.hasMemo()) memoSize = std::filesystem::file_size(db::memoPathFor(path), ec);
+  MemoCheck memo;
+  if (layout.hasMemo()) {
+    std::string memoPath = db::memoPathFor(path);
+    memo.size = std::filesystem::file_size(memoPath, ec);
+    std::ifstream in(memoPath, std::ios::binary);
+    unsigned char head[4] = {};
+    in.read(reinterpret_cast<char*>(head), 4);
+    memo.nextFree = uint32_t(head[0]) | uint32_t(head[1]) << 8 | uint32_t(head[2]) << 16 | uint32_t(head[3]) << 24;
+  }
 
   std::vector<IndexUnderCheck> indexes;
   for (size_t i = 1; i < cl.args.size(); ++i) {
@@ -200,7 +227,7 @@ int cmdCheck(const CommandLine& cl, Io io) {
       found.add(recordName(r) + ": " + s.message());
       continue;
     }
-    checkFields(table, r, memoSize, found);
+    checkFields(table, r, memo, found);
     for (auto& ix : indexes) ix.keys[r] = ix.expr->evaluate(table);
   }
   for (auto& ix : indexes) checkIndex(ix, table, count, found);

@@ -252,9 +252,11 @@ TEST(Zeldbf, CheckFindsFaults) {
   auto fresh = [&] {
     fs::remove(d / "T.DBF");
     fs::remove(d / "T.NTX");
-    EXPECT_EQ(zeldbf({"create", d / "T.DBF", "K:C:4", "N:N:3", "D:D"}).exitCode, 0);
+    fs::remove(d / "T.DBT");
+    EXPECT_EQ(zeldbf({"create", d / "T.DBF", "K:C:4", "N:N:3", "D:D", "M:M"}).exitCode, 0);
     EXPECT_EQ(zeldbf({"index", d / "T.DBF", d / "T.NTX", "K"}).exitCode, 0);
-    EXPECT_EQ(zeldbf({"append", d / "T.DBF", d / "T.NTX"}, "K,N\nbbbb,1\naaaa,2\ncccc,3\n").exitCode, 0);
+    EXPECT_EQ(zeldbf({"append", d / "T.DBF", d / "T.NTX"}, "K,N,M\nbbbb,1,um\naaaa,2,dois\ncccc,3,tres\n").exitCode,
+              0);
   };
   auto patch = [&](const std::string& file, const std::string& from, const std::string& to) {
     std::string bytes = slurp(file);
@@ -274,6 +276,12 @@ TEST(Zeldbf, CheckFindsFaults) {
       {"a key changed in the index only", [&] { patch(d / "T.NTX", "cccc", "ccca"); }, "the key of record 3"},
       {"a number field holding letters", [&] { patch(d / "T.DBF", "  1", " x1"); }, "is not a number"},
       {"a date that is no date", [&] { patch(d / "T.DBF", "aaaa  2        ", "aaaa  220081341"); }, "is not a date"},
+      {"two records on one memo", [&] { patch(d / "T.DBF", "         2", "         1"); }, "also used by record 1"},
+      {"a memo past the memo file's next free block",
+       [&] { patch(d / "T.DBT", std::string("\x04\0\0\0", 4), std::string("\x03\0\0\0", 4)); },
+       "runs past the next free block 3"},
+      {"a memo pointer beyond the memo file", [&] { patch(d / "T.DBF", "         3", "        99"); },
+       "beyond the end of the memo file"},
   };
   for (const auto& c : cases) {
     fresh();
