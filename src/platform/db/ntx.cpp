@@ -197,8 +197,8 @@ void NtxIndex::dropCache() {
   cursorEntry_.reset();
 }
 
-Status NtxIndex::writeHeader() {
-  ++hdr_.version;
+Status NtxIndex::writeHeader(bool countVersion) {
+  if (countVersion) ++hdr_.version;
   std::string h = encodeNtxHeader(hdr_);
   // Only the fields this code owns: other writers may keep more up there.
   return file_->write(0, std::string_view(h).substr(0, 22));
@@ -485,6 +485,14 @@ Status NtxIndex::insertLocked(std::string_view key, uint32_t recno) {
     off = pg.children[lo];
   }
 
+  // The left halves of split pages are written last, top down: until then
+  // their old, full contents keep every key reachable.
+  std::vector<std::pair<uint32_t, NtxPage>> lefts;
+  auto writeLefts = [&]() -> Status {
+    for (auto it = lefts.rbegin(); it != lefts.rend(); ++it)
+      ZEL_RETURN_IF_ERROR(writePage(it->first, it->second));
+    return Status::OK();
+  };
   std::string upKey(key);
   uint32_t upRec = recno, upChild = 0;
   for (size_t level = path.size(); level-- > 0;) {
@@ -495,7 +503,10 @@ Status NtxIndex::insertLocked(std::string_view key, uint32_t recno) {
     pg.keys.insert(pg.keys.begin() + static_cast<long>(i), upKey);
     pg.recnos.insert(pg.recnos.begin() + static_cast<long>(i), upRec);
     pg.children.insert(pg.children.begin() + static_cast<long>(i) + 1, upChild);
-    if (pg.count() <= hdr_.maxItems) return writePage(path[level].page, pg);
+    if (pg.count() <= hdr_.maxItems) {
+      ZEL_RETURN_IF_ERROR(writePage(path[level].page, pg));
+      return writeLefts();
+    }
     // Split: the middle key moves up, the right half goes to a new page.
     size_t mid = pg.count() / 2;
     NtxPage right;
@@ -510,7 +521,7 @@ Status NtxIndex::insertLocked(std::string_view key, uint32_t recno) {
     auto roff = allocPage();
     if (!roff.ok()) return roff.status();
     ZEL_RETURN_IF_ERROR(writePage(*roff, right));
-    ZEL_RETURN_IF_ERROR(writePage(path[level].page, pg));
+    lefts.emplace_back(path[level].page, std::move(pg));
     upChild = *roff;
   }
   NtxPage root;
@@ -521,7 +532,8 @@ Status NtxIndex::insertLocked(std::string_view key, uint32_t recno) {
   if (!r.ok()) return r.status();
   ZEL_RETURN_IF_ERROR(writePage(*r, root));
   hdr_.root = *r;
-  return Status::OK();
+  ZEL_RETURN_IF_ERROR(writeHeader(false));
+  return writeLefts();
 }
 
 Status NtxIndex::remove(std::string_view key, uint32_t recno) {
@@ -606,9 +618,9 @@ Status NtxIndex::rebalance(Path& path) {
       left->keys.pop_back();
       left->recnos.pop_back();
       left->children.pop_back();
-      ZEL_RETURN_IF_ERROR(writePage(par.children[ci - 1], *left));
       ZEL_RETURN_IF_ERROR(writePage(off, cur));
-      return writePage(poff, par);
+      ZEL_RETURN_IF_ERROR(writePage(poff, par));
+      return writePage(par.children[ci - 1], *left);
     }
     if (right && right->count() > minKeys) {  // and from the right
       cur.keys.push_back(par.keys[ci]);
@@ -619,9 +631,9 @@ Status NtxIndex::rebalance(Path& path) {
       right->keys.erase(right->keys.begin());
       right->recnos.erase(right->recnos.begin());
       right->children.erase(right->children.begin());
-      ZEL_RETURN_IF_ERROR(writePage(par.children[ci + 1], *right));
       ZEL_RETURN_IF_ERROR(writePage(off, cur));
-      return writePage(poff, par);
+      ZEL_RETURN_IF_ERROR(writePage(poff, par));
+      return writePage(par.children[ci + 1], *right);
     }
     // Merge with a sibling and the key between them; the parent loses one.
     size_t sep;
@@ -652,6 +664,7 @@ Status NtxIndex::rebalance(Path& path) {
   if ((*rp)->count() == 0 && !(*rp)->leaf()) {  // the tree gets one level lower
     uint32_t old = hdr_.root;
     hdr_.root = (*rp)->children[0];
+    ZEL_RETURN_IF_ERROR(writeHeader(false));  // before the old root is overwritten
     ZEL_RETURN_IF_ERROR(freePage(old));
   }
   return Status::OK();

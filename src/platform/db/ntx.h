@@ -17,6 +17,11 @@
 // the version, root and free chain on disk are unchanged, so another process's
 // changes are never served from a stale cache.
 //
+// Writes are ordered so that a process killed between two of them leaves a
+// tree that still holds every key (some perhaps twice, which check() reports
+// and a rebuild mends): new pages before the pointers to them, a key's new
+// place before its old place is cleared, pages freed only once unreachable.
+//
 // Corrupt files give Status::Corruption and never a crash or an endless
 // loop: offsets are checked against the file, descents are bounded by the
 // number of pages in the file, and walks by the keys the file can hold.
@@ -153,7 +158,7 @@ class NtxIndex {
   void release(bool exclusive);
   Status refresh();
   Status readHeaderFromDisk(NtxHeader* h);
-  Status writeHeader();
+  Status writeHeader(bool countVersion = true);
   Result<const NtxPage*> page(uint32_t off);
   Status writePage(uint32_t off, const NtxPage& p);
   Result<uint32_t> allocPage();
