@@ -45,11 +45,12 @@ std::string NOVA_ROTA(std::string_view name, std::string_view current) {
     reader.add(std::move(field));
     const ReadResult r = reader.read();
 
-    const std::string typed = trim(entry.text());
-    if (r.lastKey == key::kEsc && typed.empty()) {
+    // Esc gives up, even over an entry the drive check refused before.
+    if (r.lastKey == key::kEsc) {
       result = trim(current);
       break;
     }
+    const std::string typed = trim(entry.text());
     if (typed.size() == 2) {  // a drive letter and its colon: that drive's root
       result = typed + "\\";
       break;

@@ -5,6 +5,7 @@
 #include "data/data_state.h"
 #include "data/directories.h"
 #include "data/directories_internal.h"
+#include "data/waits.h"
 #include "helpers/paths.h"
 #include "platform/sys/cp850.h"
 #include "platform/ui/form_reader.h"
@@ -16,15 +17,19 @@ using namespace dirs;
 
 namespace {
 
-// Sets SELEC to "N" on every row of the list (area 26, current) but `keep`
-// that carries "S", each under its own 5-second record lock; a row whose
-// lock is not had keeps its mark. The cursor ends on `keep`.
+// Sets SELEC to "N" on every row of the list (area 26) but `keep` that
+// carries "S", each under a 5-second lock of its own taken beside the one
+// `keep` may hold; a row whose lock is not had keeps its mark. The cursor
+// ends on `keep`.
 void clearOtherMarks(db::Table& list, uint32_t keep) {
   for (Status s = list.goTop(); s.ok() && !list.eof(); s = list.skip()) {
-    if (list.recno() == keep || trim(list.text("SELEC")) != "S") continue;
-    if (!REC_LOCK(5)) continue;
+    const uint32_t r = list.recno();
+    if (r == keep || trim(list.text("SELEC")) != "S") continue;
+    if (!waits::recordLock([&list, r] { return list.addRecordLock(r); }, 5,
+                           areaAlias("26")))
+      continue;
     (void)list.put("SELEC", Value("N"));
-    (void)list.unlockRecord(list.recno());
+    (void)list.unlockRecord(r);
   }
   (void)list.goTo(keep);
 }
@@ -62,17 +67,18 @@ bool TROCASIM(int /*mode: both callers' modes take the same steps*/) {
   if (!list) return false;
   selectArea("26");
 
+  // The chosen row first: when its lock is not had, every mark stays as it was.
   const bool append = list->recordCount() == 0 || list->eof();
-  if (!append) clearOtherMarks(*list, list->recno());
   if (append ? !ADD_REC(5) : !REC_LOCK(5)) return false;
+  const uint32_t chosen = list->recno();
+  clearOtherMarks(*list, chosen);
   (void)list->put("SELEC", Value("S"));
   std::string dir = upperTrim(list->text("DIRETOR"));
   if (dir.empty()) {
     dir = cp850Upper(withoutBackslash(st.ARQDEF));
     (void)list->put("DIRETOR", Value(dir));
   }
-  (void)list->unlockRecord(list->recno());
-  if (append) clearOtherMarks(*list, list->recno());
+  (void)list->unlockRecord(chosen);
 
   st.DIRETOR = dir;
   st.ROTATIVID = dir;
