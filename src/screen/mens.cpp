@@ -111,13 +111,12 @@ Value run(const Call& call) {
     REDEFJAN(window, scr.COR_TEL1, scr.COR_TEL2, frame == 7 ? scr.COR_TEL3 : scr.COR_TEL2, row, c,
              row + n + 1, c + w, frame);
     ABREJAN(window);
-    if (mode == kProgress) {
-      // Blank the text area; no more than it holds, or the blanks would
-      // wrap onto the frame below the last line.
-      const WindowDef* def = findWindow(window);
-      const int area = def->type == kWinPlain ? def->right - def->left + 1 : def->right - def->left - 1;
-      ESCRJAN(window, std::string(static_cast<size_t>(std::clamp(area * n, 0, w)), ' '));
-    }
+    // The frame leaves the inside as it was and the text stops one cell
+    // short of the area's end: blank the whole text area first, in every
+    // mode, so that nothing from below shows inside the box.
+    const WindowDef* def = findWindow(window);
+    const int lineLength = def->type == kWinPlain ? def->right - def->left + 1 : def->right - def->left - 1;
+    ESCRJAN(window, std::string(static_cast<size_t>(std::max(0, lineLength * n)), ' '));
   }
   ESCRJAN(window, text);
   st.TAM_OLD = w;

@@ -215,7 +215,7 @@ TEST_F(MessagesTest, QuestionAnswersAndKeyboardBuffer) {
 TEST_F(MessagesTest, NoticesWaitForAKeyAndOnlyErrorsBeep) {
   keys({kSnap, 'a'});
   EXPECT_EQ(MENS(11, "Erro de gravacao"), "");
-  EXPECT_EQ(text(snap, 20, 57, 16), "Erro de gravacao");
+  EXPECT_EQ(text(snap, 20, 57, 18), "Erro de gravacao \xB3") << "nothing from below inside the box";
   EXPECT_EQ(backend->pending(), 0u);
   EXPECT_FALSE(isOpen(10));
   EXPECT_EQ(text(20, 57, 16), std::string(16, '.'));
@@ -262,6 +262,16 @@ TEST_F(MessagesTest, NumberOfCopiesEntry) {
   keys({'0', '5'});
   EXPECT_EQ(MENS(14, prompt, 17, 20, {}, f), Value(5));
   EXPECT_EQ(backend->pending(), 0u);
+}
+
+TEST_F(MessagesTest, EntryOverTwoLinesEndsOnTheLastLine) {
+  // 10 letters and 2 field blanks over two lines: w = 8, text rows of 7.
+  Value v("xy");
+  keys({kSnap, key::kEnter});
+  EXPECT_EQ(MENS(14, "abcdefghij", 5, 30, 2, MensField::of("V", v)), Value("xy"));
+  EXPECT_EQ(text(snap, 5, 30, 7), "abcdefg");
+  EXPECT_EQ(text(snap, 6, 30, 8), "hij xy \xB3") << "the field after the text, inside the frame";
+  EXPECT_EQ(text(snap, 7, 29, 9), "└───────┘"_cp);
 }
 
 TEST_F(MessagesTest, EntryWidthAndEscapeByType) {
