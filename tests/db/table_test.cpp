@@ -5,6 +5,7 @@
 #include "db_test_util.h"
 #include "platform/db/bulk.h"
 #include "platform/db/table.h"
+#include "platform/sys/clock.h"
 #include "platform/sys/cp850.h"
 
 namespace zel::db::test {
@@ -299,6 +300,19 @@ TEST_F(TableTest, AnotherHandlesAppendIsFoundThroughTheSharedIndex) {
   ASSERT_TRUE(b->seek("2").ok());
   EXPECT_TRUE(b->found());
   EXPECT_EQ(b->recno(), 2u);
+}
+
+TEST_F(TableTest, HeaderDateComesFromTheProgramClock) {
+  auto previous = setClock(std::make_unique<ManualClock>(CivilTime{2009, 4, 30, 10, 0, 0}));
+  {
+    auto t = openTable(*env, "T.DBF");
+    fill(*t, {"1"});
+    ASSERT_TRUE(t->flush().ok());
+  }
+  setClock(std::move(previous));
+  std::string bytes = readFile(*env, "T.DBF");
+  EXPECT_EQ(bytes.substr(1, 3), std::string("\x6D\x04\x1E"));  // 2009 - 1900, April, 30
+  EXPECT_EQ(bytes[29], '\x02');  // files this engine creates say code page 850
 }
 
 TEST_F(TableTest, ReadOnlyTablesRefuseWrites) {
