@@ -80,8 +80,10 @@ struct MensField {
   static MensField of(std::string name, Value& var, int width = 0, std::string mask = "@KS");
 };
 
-// Clears the message line (row 24); returns "".
+// Clears the message line (row 24); returns "". A code without a text
+// does the same.
 std::string MENS();
+inline std::string MENS(int /*code*/) { return MENS(); }
 
 // MENS(code, text, row, column, lines, answers, window) with code = frame x
 // 10 + mode; frame: 0 plain, 1 framed, 7 shadowed. Modes:

@@ -106,6 +106,10 @@ TEST_F(MessagesTest, MessageLinePlacement) {
 
   MENS();
   EXPECT_EQ(screen().rowText(24), std::string(80, ' '));
+  MENS(0, "abc");
+  MENS(13);
+  EXPECT_EQ(screen().rowText(24), std::string(80, ' ')) << "a code without a text clears too";
+  EXPECT_TRUE(screenState().open.empty());
 }
 
 TEST_F(MessagesTest, ProgressBoxIsReusedUntilForcedAfresh) {
