@@ -1,0 +1,88 @@
+#include "shell/comum.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "data/areas.h"
+#include "data/data_state.h"
+#include "data/rotirur.h"
+#include "platform/console/console.h"
+#include "platform/sys/cp850.h"
+#include "shell/prompts.h"
+
+namespace zel::shell {
+
+std::string trim(std::string_view s) {
+  size_t b = s.find_first_not_of(' ');
+  if (b == std::string_view::npos) return "";
+  size_t e = s.find_last_not_of(' ');
+  return std::string(s.substr(b, e - b + 1));
+}
+
+std::string twoDigits(int n) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%02d", n);
+  return buf;
+}
+
+std::string strNumber(double value, int width, int decimals) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%*.*f", width, decimals, value);
+  std::string s = buf;
+  if (static_cast<int>(s.size()) > width) return std::string(static_cast<size_t>(width), '*');
+  return s;
+}
+
+bool seekTerminalRow(std::string_view area) {
+  data::selectArea(area);
+  db::Table* t = data::currentTable();
+  if (!t) return false;
+  if (!t->seek(data::dataState().NUSU).ok()) return false;
+  return t->found();
+}
+
+bool lockTerminalRow(std::string_view area) {
+  if (seekTerminalRow(area)) return data::REC_LOCK(5);
+  db::Table* t = data::currentTable();
+  if (!t || !data::ADD_REC(5)) return false;
+  if (!t->put("NRO_TERM", Value(data::dataState().NUSU)).ok()) {
+    (void)t->unlockAll();
+    return false;
+  }
+  return true;
+}
+
+Status putFields(db::Table& t, const std::vector<data::FieldValue>& values) {
+  for (const auto& [name, value] : values) ZEL_RETURN_IF_ERROR(t.put(name, value));
+  return Status::OK();
+}
+
+void notAvailable(std::string_view what) {
+  alertOk(std::string(what) + std::string(";ainda näo está disponível nesta versäo."_cp));
+}
+
+void ShellDataUi::progress(std::string_view text) { progressBox(text); }
+void ShellDataUi::closeProgress() { shell::closeProgress(); }
+void ShellDataUi::message(std::string_view text, bool centred) { messageLine(text, centred); }
+void ShellDataUi::clearMessage() { messageLine(""); }
+void ShellDataUi::alert(std::string_view text) { alertOk(text); }
+
+void ShellDataUi::notice(std::string_view text) {
+  progressBox(text);
+  (void)console().inkey();
+  shell::closeProgress();
+}
+
+int ShellDataUi::peekKey() {
+  Console& con = console();
+  if (!con.keyWaiting()) return 0;
+  int k = con.inkey(0);
+  if (k != 0) con.pushKey(k);
+  return k;
+}
+
+void ShellDataUi::dropKey() {
+  if (console().keyWaiting()) (void)console().inkey(0);
+}
+
+}  // namespace zel::shell
