@@ -114,9 +114,11 @@ Value run(const Call& call) {
     // The frame leaves the inside as it was and the text stops one cell
     // short of the area's end: blank the whole text area first, in every
     // mode, so that nothing from below shows inside the box.
-    const WindowDef* def = findWindow(window);
-    const int lineLength = def->type == kWinPlain ? def->right - def->left + 1 : def->right - def->left - 1;
-    ESCRJAN(window, std::string(static_cast<size_t>(std::max(0, lineLength * n)), ' '));
+    if (const WindowDef* def = findWindow(window)) {  // window 0 has no definition
+      const int lineLength =
+          def->type == kWinPlain ? def->right - def->left + 1 : def->right - def->left - 1;
+      ESCRJAN(window, std::string(static_cast<size_t>(std::max(0, lineLength * n)), ' '));
+    }
   }
   ESCRJAN(window, text);
   st.TAM_OLD = w;
