@@ -235,6 +235,13 @@ TEST_F(MessagesTest, NoticesWaitForAKeyAndOnlyErrorsBeep) {
   EXPECT_EQ(backend->pending(), 0u);
   EXPECT_FALSE(isOpen(10));
 
+  // Window 0 is the message line and never a box: nothing is drawn, the
+  // key is still awaited.
+  keys({'a'});
+  MENS(15, "Aviso", {}, {}, {}, "", 0);
+  EXPECT_EQ(backend->pending(), 0u);
+  EXPECT_TRUE(screenState().open.empty());
+
   BEEP_ERRO(2);
   EXPECT_EQ(backend->tones.size(), 8u);
   EXPECT_EQ(backend->tones[6].hz, 300);
