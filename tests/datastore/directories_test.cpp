@@ -304,6 +304,19 @@ TEST_F(Switching, AnUnknownTaxpayerLeavesTheRegisterOnItsFirstRow) {
   EXPECT_EQ(reg->recno(), 2u) << "first in name order: ANA";
 }
 
+TEST_F(Switching, ABlankRowBecomesTheProgramDirectory) {
+  closeArea("26");
+  fs::remove(prog("DIRAR00.DBF"));
+  makeList({{"S", "C:\\DADOS"}, {"", ""}});
+  ASSERT_TRUE(ABERTURA(26));
+  ASSERT_TRUE(areaTable("26")->goTo(2).ok());
+  EXPECT_TRUE(TROCASIM(0));
+  EXPECT_EQ(listRows(), (std::vector<std::pair<std::string, std::string>>{
+                            {"N", "C:\\DADOS"}, {"S", "C:\\PROG"}}));
+  EXPECT_EQ(dataState().LOCARQ, "C:\\PROG\\");
+  EXPECT_EQ(configField("ROTATIVID"), "C:\\PROG");
+}
+
 TEST_F(Switching, ARowHeldElsewhereKeepsEverythingAsItWas) {
   auto other = db::Table::open(db::posixEnv(), prog("DIRAR00.DBF"), db::OpenMode::kShared);
   ASSERT_TRUE(other.ok());
