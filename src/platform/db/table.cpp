@@ -458,25 +458,56 @@ Status Table::appendRecord(std::string record) {
   return s;
 }
 
+// The kept records go to a new file beside the table, which then takes the
+// table's name: a failure or a crash at any point leaves either the old
+// table or the new one, never a mixture. The new file is locked exclusive
+// before it takes the name, so no other process can open it in between.
 Status Table::rewrite(const std::function<bool(std::string_view)>& keep) {
   ZEL_RETURN_IF_ERROR(checkWritable());
   if (!exclusive()) return Status::InvalidArgument(path_ + " must be open exclusive");
-  uint32_t out = 0;
-  std::string buf(layout_.recordLength, '\0');
-  // Records only move towards the start, so none is overwritten unread.
-  for (uint32_t r = 1; r <= count_; ++r) {
-    ZEL_RETURN_IF_ERROR(readExact(*file_, layout_.recordOffset(r), buf.size(), buf.data(),
-                                  path_ + " record " + std::to_string(r)));
-    if (!keep(buf)) continue;
-    ++out;
-    if (out != r) ZEL_RETURN_IF_ERROR(file_->write(layout_.recordOffset(out), buf));
+  const std::string tmp = path_ + ".tmp";
+  OpenOptions o;
+  o.create = true;
+  o.truncate = true;
+  auto opened = env_.open(tmp, o);
+  if (!opened.ok()) return opened.status();
+  std::unique_ptr<File> nf = std::move(opened).value();
+  auto build = [&]() -> Status {
+    std::string header(layout_.headerLength, '\0');
+    ZEL_RETURN_IF_ERROR(readExact(*file_, 0, header.size(), header.data(), path_ + " header"));
+    uint32_t out = 0;
+    uint64_t at = layout_.headerLength;
+    std::string chunk, buf(layout_.recordLength, '\0');
+    for (uint32_t r = 1; r <= count_; ++r) {
+      ZEL_RETURN_IF_ERROR(readExact(*file_, layout_.recordOffset(r), buf.size(), buf.data(),
+                                    path_ + " record " + std::to_string(r)));
+      if (!keep(buf)) continue;
+      ++out;
+      chunk += buf;
+      if (chunk.size() >= 65536) {
+        ZEL_RETURN_IF_ERROR(nf->write(at, chunk));
+        at += chunk.size();
+        chunk.clear();
+      }
+    }
+    chunk += kEndOfFile;
+    ZEL_RETURN_IF_ERROR(nf->write(at, chunk));
+    header.replace(1, 7, encodeDateAndCount(clock().now(), out));
+    ZEL_RETURN_IF_ERROR(nf->write(0, header));
+    ZEL_RETURN_IF_ERROR(nf->sync());
+    ZEL_RETURN_IF_ERROR(nf->lock(locks::kOpenModeOffset, 1, LockKind::kExclusive));
+    ZEL_RETURN_IF_ERROR(env_.rename(tmp, path_));
+    count_ = out;
+    return Status::OK();
+  };
+  Status s = build();
+  if (!s.ok()) {
+    nf.reset();
+    (void)env_.remove(tmp);
+    return s;
   }
-  uint64_t end = layout_.recordOffset(out + 1);
-  ZEL_RETURN_IF_ERROR(file_->write(end, std::string(1, kEndOfFile)));
-  ZEL_RETURN_IF_ERROR(file_->truncate(end + 1));
-  count_ = out;
-  modified_ = true;
-  ZEL_RETURN_IF_ERROR(writeHeaderCount(out));
+  file_ = std::move(nf);  // the old file's descriptor and locks go with it
+  modified_ = false;
   ZEL_RETURN_IF_ERROR(reindex());
   return goTop();
 }
