@@ -6,10 +6,13 @@
 #   e2e_wait_for 'regex'          # poll the screen text (default limit 5 s)
 #   e2e_press Enter M-w F12        # tmux key names
 #   e2e_press_hex 1b 5b 5a         # raw bytes
+#   e2e_type 'çã'                  # literal text (UTF-8)
 #   e2e_row 3                      # text of one row (0 = top)
 #   e2e_row_sgr 3                  # the same with colour codes (SGR)
 #   e2e_colour 3 10                # colour of a cell as a colour string: W+/B+
 #   e2e_wait_exit; e2e_status      # exit status of the program
+#   e2e_stderr; e2e_stty           # its standard error; terminal settings after it
+#   e2e_resize 60 20               # resize the terminal
 #
 # The server has its own socket and an empty configuration, so it never
 # touches a developer's tmux; it is killed and the temporary folder removed
@@ -36,14 +39,13 @@ e2e_fail() {
   exit 1
 }
 
-# Starts the program. -t sets TERM (default tmux-256color), -s the terminal
-# size (default 80x25), -e adds an
+# Starts the program (LANG C.UTF-8, ESCDELAY 25). -t sets TERM (default
+# tmux-256color), -s the terminal size (default 80x25), -e adds an
 # environment variable, -d the working directory (default the temporary
-# folder). The pane stays after the program ends; its exit status goes to a
-# file, its standard error to another (e2e_stderr; the program draws on the
-# terminal, not there), and `stty -a` of the terminal after it to a third
-# (e2e_stty).
-# A second call replaces the first program's session.
+# folder, $E2E_TMP). The pane stays after the program ends; its exit status
+# goes to a file, its standard error to another (e2e_stderr; the program
+# draws on the terminal, not there), and `stty -a` of the terminal after it
+# to a third (e2e_stty). A second call replaces the first program's session.
 e2e_start() {
   local term=tmux-256color dir="$E2E_TMP" envs=() size=80x25
   while [ $# -gt 0 ]; do
