@@ -207,6 +207,7 @@ TEST(NtxIndex, RejectsWrongKeysAndMissingEntries) {
   auto ix = createIndex(*env, "w.ntx", 4);
   EXPECT_EQ(ix->insert("ABC", 1).code(), StatusCode::kInvalidArgument);
   EXPECT_EQ(ix->insert("ABCDE", 1).code(), StatusCode::kInvalidArgument);
+  EXPECT_EQ(ix->insert("ABCD", 0).code(), StatusCode::kInvalidArgument);
   ASSERT_TRUE(ix->insert("ABCD", 1).ok());
   EXPECT_TRUE(ix->remove("ABCD", 2).isNotFound());
   EXPECT_TRUE(ix->remove("ABCE", 1).isNotFound());

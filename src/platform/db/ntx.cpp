@@ -235,7 +235,8 @@ Result<uint32_t> NtxIndex::allocPage() {
     buf.resize(got);
     auto next = decodeNtxFreeNext(buf, hdr_, off, fileSize_);
     if (!next.ok()) return corrupt(next.status().message());
-    if (*next == off || off == hdr_.root) return corrupt("free chain loops at page " + num(off));
+    if (*next == off || off == hdr_.root || cache_.count(off) > 0)
+      return corrupt("free chain reaches page " + num(off) + ", which is in use");
     hdr_.freePage = *next;
     cache_.erase(off);
     return off;
@@ -450,6 +451,7 @@ Status NtxIndex::insert(std::string_view key, uint32_t recno) {
   if (key.size() != hdr_.keySize)
     return Status::InvalidArgument(name_ + ": key of " + num(key.size()) + " bytes, index keys have " +
                                    num(hdr_.keySize));
+  if (recno == 0) return Status::InvalidArgument(name_ + ": record number 0");
   cursorEntry_.reset();
   Status s = insertLocked(key, recno);
   Status h = writeHeader();
