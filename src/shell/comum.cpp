@@ -69,7 +69,7 @@ void ShellDataUi::alert(std::string_view text) { alertOk(text); }
 
 void ShellDataUi::notice(std::string_view text) {
   progressBox(text);
-  (void)console().inkey();
+  (void)console().waitKey();
   shell::closeProgress();
 }
 
