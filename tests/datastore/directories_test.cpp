@@ -118,7 +118,13 @@ std::string pad40(std::string s) {
 // The directory form.
 
 TEST_F(Directories, NovaRotaBoxShowsTheCurrentValueAndClosesAfterADriveLetter) {
-  press({kSnap});
+  constexpr int kColours = 0x7ff1;
+  int headingAttr = -1, valueAttr = -1;
+  console().bindKey(kColours, [&](const ReadContext&) {
+    headingAttr = console().screen().at(3, 36).attr;
+    valueAttr = console().screen().at(4, 36).attr;
+  });
+  press({kSnap, kColours});
   type("d:");
   press({key::kEnter});
   EXPECT_EQ(NOVA_ROTA("DIRTRAB", "C:\\DADOS   "), pad40("D:\\"));
@@ -138,8 +144,9 @@ TEST_F(Directories, NovaRotaBoxShowsTheCurrentValueAndClosesAfterADriveLetter) {
   EXPECT_EQ(lines[4].substr(36, 40), pad40("C:\\DADOS"));
   EXPECT_EQ(lines[5].substr(36, 40), pad40(std::string("Drive e diretório Novo     "_cp)));
   EXPECT_EQ(lines[6].substr(36, 40), std::string(40, ' '));
-  // The current value is in the window's second colour.
-  EXPECT_EQ(findWindow(3)->colour2, ACHACOR(screenState().COR_TEL2));
+  // Headings in the window's first colour, the current value in its second.
+  EXPECT_EQ(headingAttr, screenState().COR_TEL1);
+  EXPECT_EQ(valueAttr, screenState().COR_TEL2);
   // Closed: the region under the box is back.
   EXPECT_EQ(row(3).substr(36, 40), std::string(40, ' '));
 }
