@@ -14,8 +14,9 @@
 // exclusive lock over several calls, e.g. a record update's remove + insert.
 // Every change is written straight to the file and ends with a header write
 // that counts the version up; decoded pages are kept between calls only while
-// the version, root and free chain on disk are unchanged, so another process's
-// changes are never served from a stale cache.
+// the header and the file size on disk are unchanged, so the processes of this
+// program never serve each other stale pages. (A program that changes pages
+// without writing the header is seen only once the file size changes.)
 //
 // Writes are ordered so that a process killed between two of them leaves a
 // tree that still holds every key (some perhaps twice, which check() reports
