@@ -40,9 +40,15 @@ bool storeInConfig(std::string_view field, const std::string& value) {
   selectArea("42");
   if (!t->seek(st.NUSU).ok() || !t->found()) return false;
   if (!REC_LOCK(5)) return false;
-  bool ok = t->put(field, Value(value)).ok();
+  bool ok = putField(*t, field, value);
   (void)t->unlockRecord(t->recno());
   return ok;
+}
+
+bool putField(db::Table& t, std::string_view field, const std::string& value) {
+  Status s = t.put(field, Value(value));
+  if (!s.ok()) dataState().out().alert(s.toString());
+  return s.ok();
 }
 
 }  // namespace dirs

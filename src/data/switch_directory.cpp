@@ -28,7 +28,7 @@ void clearOtherMarks(db::Table& list, uint32_t keep) {
     if (!waits::recordLock([&list, r] { return list.addRecordLock(r); }, 5,
                            areaAlias("26")))
       continue;
-    (void)list.put("SELEC", Value("N"));
+    (void)putField(list, "SELEC", "N");
     (void)list.unlockRecord(r);
   }
   (void)list.goTo(keep);
@@ -72,11 +72,14 @@ bool TROCASIM(int /*mode: both callers' modes take the same steps*/) {
   if (append ? !ADD_REC(5) : !REC_LOCK(5)) return false;
   const uint32_t chosen = list->recno();
   clearOtherMarks(*list, chosen);
-  (void)list->put("SELEC", Value("S"));
+  if (!putField(*list, "SELEC", "S")) {
+    (void)list->unlockRecord(chosen);
+    return false;
+  }
   std::string dir = upperTrim(list->text("DIRETOR"));
   if (dir.empty()) {
     dir = cp850Upper(withoutBackslash(st.ARQDEF));
-    (void)list->put("DIRETOR", Value(dir));
+    (void)putField(*list, "DIRETOR", dir);
   }
   (void)list->unlockRecord(chosen);
 
@@ -133,8 +136,8 @@ void reconcileDirectoryList() {
     return;
   }
   if (!ADD_REC(5)) return;
-  (void)list->put("SELEC", Value("S"));
-  (void)list->put("DIRETOR", Value(st.DIRETOR));
+  (void)putField(*list, "SELEC", "S");
+  (void)putField(*list, "DIRETOR", st.DIRETOR);
   (void)list->unlockRecord(list->recno());
   // The directory stored before may still carry the mark.
   clearOtherMarks(*list, list->recno());

@@ -13,6 +13,7 @@
 #include "helpers/system_helpers.h"
 #include "platform/console/console.h"
 #include "platform/console/keys.h"
+#include "platform/db/fault_env.h"
 #include "platform/sys/cp850.h"
 #include "platform/ui/form_reader.h"
 #include "platform/ui/picture_editor.h"
@@ -339,6 +340,26 @@ TEST_F(Switching, ARowHeldElsewhereKeepsEverythingAsItWas) {
   EXPECT_EQ(dataState().LOCARQ, "C:\\DADOS\\");
   EXPECT_EQ(configField("ROTATIVID"), "C:\\DADOS");
   EXPECT_EQ(areaTable("9"), nullptr);
+}
+
+TEST_F(Switching, AListThatCannotBeWrittenIsReportedAndNothingSwitches) {
+  db::FaultEnv faulty(db::posixEnv());
+  closeAllAreas();
+  dataState().env = &faulty;
+  ASSERT_TRUE(ABERTURA(26));
+  ASSERT_TRUE(ABERTURA(42));
+  faulty.writesOnly(true);
+  faulty.failAt(1, db::Fault::kIOError, /*persistent=*/true);
+  ASSERT_TRUE(areaTable("26")->goTo(2).ok());
+
+  EXPECT_FALSE(TROCASIM(1));
+  EXPECT_FALSE(ui.lines("alert: ").empty()) << "the failure is shown";
+  EXPECT_EQ(dataState().LOCARQ, "C:\\DADOS\\");
+  closeAllAreas();  // before the wrapper the tables write through goes away
+  dataState().env = nullptr;
+  EXPECT_EQ(configField("ROTATIVID"), "C:\\DADOS");
+  EXPECT_EQ(listRows(), (std::vector<std::pair<std::string, std::string>>{
+                            {"S", "C:\\DADOS"}, {"", "C:\\OUTRO"}}));
 }
 
 TEST_F(Switching, CellChecksOfTheList) {
