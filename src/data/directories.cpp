@@ -71,7 +71,8 @@ bool CONFER_DIR(std::string_view path) {
 bool CRI_NDIR(std::string_view path, std::string_view purpose) {
   const std::string dir = withoutBackslash(trim(path));
   if (VERDIR(dir)) return true;
-  if (AVISOSN(std::string("Diretório novo para "_cp) + std::string(purpose) + "? Cria-o ?", 2) != "S")
+  if (AVISOSN(std::string("Diretório novo para "_cp) + std::string(purpose) + "? Cria-o ?", 2) !=
+      "S")
     return false;
   if (CRIADIR(dir)) return true;
   // The parents may be missing too: each level from below the drive root down,
@@ -95,8 +96,9 @@ void checkStartDirectories(std::string_view rotadef) {
   DataState& st = dataState();
   const std::string data = trim(st.ROTATIVID);
   if (!VERDIR(data)) {
-    AVISOSN(std::string("O diretório "_cp) + data + std::string(" näo encontrado.Assumido o atual."_cp),
-            0);
+    AVISOSN(
+        std::string("O diretório "_cp) + data + std::string(" näo encontrado.Assumido o atual."_cp),
+        0);
     st.ROTATIVID = std::string(rotadef);
     (void)storeInConfig("ROTATIVID", st.ROTATIVID);
   }
@@ -133,15 +135,26 @@ bool TROCA_NAO(int column, std::string_view value) {
 
 const DirectoryListWindow* directoryListWindow(int mode) {
   static const DirectoryListWindow kLists[] = {
-      {14, 26, 4, 7, 18, 23, 65,
+      {14,
+       26,
+       4,
+       7,
+       18,
+       23,
+       65,
        {std::string("Escreva a lista dos diretórios onde poderá ter"_cp),
         std::string("informaçöes para o ZEL2009 procurar.Marque com"_cp),
         std::string("a letra S na coluna SEL o diretório atual.    "_cp)},
        {{"SEL.", "SELEC", "@!"}, {std::string("Drive e diretório"_cp), "DIRETOR", "@!"}}},
-      {15, 36, 4, 7, 18, 25, 59,
+      {15,
+       36,
+       4,
+       7,
+       18,
+       25,
+       59,
        {std::string("Escreva a lista dos diretórios do DO2009"_cp),
-        "onde o ZEL2009 deve procurar para gravar",
-        "os  dados  calculados  e  que  devem ser",
+        "onde o ZEL2009 deve procurar para gravar", "os  dados  calculados  e  que  devem ser",
         std::string("transportados para a declaracäo         "_cp)},
        {{std::string("Drive e diretório do DO2009 "_cp), "DIRETOR", "@!"}}},
   };

@@ -20,10 +20,10 @@ namespace zel::data {
 // current taxpayer (CPF and NOMECONTR) and the recovery flag LRECUPERA.
 // Start-up installs them; a link left empty reads as "" and sets nothing.
 struct DirectoryLinks {
-  std::function<std::string()> cpf;                // CPF
-  std::function<void(const std::string&)> setCpf;  // CPF :=
+  std::function<std::string()> cpf;                 // CPF
+  std::function<void(const std::string&)> setCpf;   // CPF :=
   std::function<void(const std::string&)> setName;  // NOMECONTR :=
-  std::function<void()> setRecovery;               // LRECUPERA := true
+  std::function<void()> setRecovery;                // LRECUPERA := true
 };
 DirectoryLinks& directoryLinks();
 void resetDirectoryLinks();  // tests

@@ -25,8 +25,7 @@ void clearOtherMarks(db::Table& list, uint32_t keep) {
   for (Status s = list.goTop(); s.ok() && !list.eof(); s = list.skip()) {
     const uint32_t r = list.recno();
     if (r == keep || trim(list.text("SELEC")) != "S") continue;
-    if (!waits::recordLock([&list, r] { return list.addRecordLock(r); }, 5,
-                           areaAlias("26")))
+    if (!waits::recordLock([&list, r] { return list.addRecordLock(r); }, 5, areaAlias("26")))
       continue;
     (void)putField(list, "SELEC", "N");
     (void)list.unlockRecord(r);
@@ -42,9 +41,8 @@ bool MUDADIR(std::string_view path) {
   if (!CRI_NDIR(dir, " ZEL2009")) return false;
   const std::string file = dir + "ZEL909";
   const TableDef& def = *findTable(9);
-  if (!ABREARQ("9", false, file, std::string(def.indexes[0].key),
-               std::string(def.indexes[1].key), file + "B", std::string(def.indexes[2].key),
-               file + "C"))
+  if (!ABREARQ("9", false, file, std::string(def.indexes[0].key), std::string(def.indexes[1].key),
+               file + "B", std::string(def.indexes[2].key), file + "C"))
     return false;
   db::Table* t = areaTable("9");
   DirectoryLinks& links = directoryLinks();

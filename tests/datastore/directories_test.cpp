@@ -10,6 +10,7 @@
 #include "data/areas.h"
 #include "data_fixture.h"
 #include "helpers/hooks.h"
+#include "helpers/paths.h"
 #include "helpers/system_helpers.h"
 #include "platform/console/console.h"
 #include "platform/console/keys.h"
@@ -17,7 +18,6 @@
 #include "platform/sys/cp850.h"
 #include "platform/ui/form_reader.h"
 #include "platform/ui/picture_editor.h"
-#include "helpers/paths.h"
 #include "screen/console.h"
 #include "screen/messages.h"
 
@@ -74,7 +74,8 @@ class Directories : public DataDirs {
   // The directory list (table 26) with its rows (SELEC, DIRETOR).
   void makeList(const std::vector<std::pair<std::string, std::string>>& rows) {
     std::vector<std::vector<std::pair<std::string, Value>>> r;
-    for (const auto& [sel, dir] : rows) r.push_back({{"SELEC", Value(sel)}, {"DIRETOR", Value(dir)}});
+    for (const auto& [sel, dir] : rows)
+      r.push_back({{"SELEC", Value(sel)}, {"DIRETOR", Value(dir)}});
     makeTable(prog("DIRAR00.DBF"), findTable(26)->fields, r);
   }
   void makeConfig(const std::string& rotativid) {
@@ -157,26 +158,63 @@ TEST_F(Directories, NovaRotaEntries) {
     const char* name;
     std::function<void()> script;
     std::string result;
-    std::vector<std::string> dirsMade;     // host paths below the root
+    std::vector<std::string> dirsMade;  // host paths below the root
     std::vector<std::string> dirsNotMade;
   };
   const Case cases[] = {
       {"Esc keeps the current value", [&] { press({key::kEsc}); }, pad40("C:\\DADOS"), {}, {}},
       {"a drive root is taken as typed",
-       [&] { type("E:\\"); press({key::kEnter}); }, pad40("E:\\"), {}, {}},
+       [&] {
+         type("E:\\");
+         press({key::kEnter});
+       },
+       pad40("E:\\"),
+       {},
+       {}},
       {"an existing directory needs no question",
-       [&] { type("C:\\PROG"); press({key::kEnter}); }, pad40("C:\\PROG"), {}, {}},
+       [&] {
+         type("C:\\PROG");
+         press({key::kEnter});
+       },
+       pad40("C:\\PROG"),
+       {},
+       {}},
       {"three missing levels: one question, created from the top",
-       [&] { type("C:\\UM\\DOIS\\TRES"); press({key::kEnter, 'S'}); },
-       pad40("C:\\UM\\DOIS\\TRES"), {"um", "um/dois", "um/dois/tres"}, {}},
+       [&] {
+         type("C:\\UM\\DOIS\\TRES");
+         press({key::kEnter, 'S'});
+       },
+       pad40("C:\\UM\\DOIS\\TRES"),
+       {"um", "um/dois", "um/dois/tres"},
+       {}},
       {"a declined creation reopens the entry",
-       [&] { type("C:\\NOVO"); press({key::kEnter, 'N'}); type("C:\\PROG"); press({key::kEnter}); },
-       pad40("C:\\PROG"), {}, {"novo"}},
+       [&] {
+         type("C:\\NOVO");
+         press({key::kEnter, 'N'});
+         type("C:\\PROG");
+         press({key::kEnter});
+       },
+       pad40("C:\\PROG"),
+       {},
+       {"novo"}},
       {"no drive: refused and entered again",
-       [&] { type("PROG"); press({key::kEnter, key::kHome, PictureEditor::kCtrlY}); type("C:\\PROG"); press({key::kEnter}); },
-       pad40("C:\\PROG"), {}, {}},
+       [&] {
+         type("PROG");
+         press({key::kEnter, key::kHome, PictureEditor::kCtrlY});
+         type("C:\\PROG");
+         press({key::kEnter});
+       },
+       pad40("C:\\PROG"),
+       {},
+       {}},
       {"Esc after a refused entry keeps the current value",
-       [&] { type("XYZ"); press({key::kEnter, key::kEsc}); }, pad40("C:\\DADOS"), {}, {}},
+       [&] {
+         type("XYZ");
+         press({key::kEnter, key::kEsc});
+       },
+       pad40("C:\\DADOS"),
+       {},
+       {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -217,8 +255,7 @@ TEST_F(Directories, ConferDirSaysWhatIsMissingOnTheMessageLine) {
   EXPECT_TRUE(CONFER_DIR("C:\\PROG\\"));
   EXPECT_EQ(row(24), std::string(80, ' '));
   EXPECT_FALSE(CONFER_DIR("C:\\NADA"));
-  const std::string said(
-      "<Dir> C:\\NADAnäo encontrado. Assumiremos o default"_cp);
+  const std::string said("<Dir> C:\\NADAnäo encontrado. Assumiremos o default"_cp);
   EXPECT_NE(row(24).find(said), std::string::npos) << row(24);
 
   EXPECT_EQ(programDirectory("  C:\\PROG\\ "), "C:\\PROG");
@@ -251,8 +288,8 @@ class Switching : public Directories {
     fs::create_directory(root + "/outro");
     makeList({{"S", "C:\\DADOS"}, {"", "C:\\OUTRO"}});
     makeConfig("C:\\DADOS");
-    makeRegister(root + "/outro", {{"33333333333", "CARLOS"}, {"11111111111", "ANA"},
-                                   {"22222222222", "BEATRIZ"}});
+    makeRegister(root + "/outro",
+                 {{"33333333333", "CARLOS"}, {"11111111111", "ANA"}, {"22222222222", "BEATRIZ"}});
     // An assets table of the old layout, which the switch upgrades.
     std::vector<db::FieldDef> old;
     for (const auto& f : findTable(3)->fields)
@@ -273,8 +310,8 @@ TEST_F(Switching, SelectingASecondRowSwitchesEverything) {
   EXPECT_TRUE(TROCA_NAO(1, "S"));
   EXPECT_EQ(currentArea(), "26") << "the list is reselected";
 
-  EXPECT_EQ(listRows(), (std::vector<std::pair<std::string, std::string>>{
-                            {"N", "C:\\DADOS"}, {"S", "C:\\OUTRO"}}));
+  EXPECT_EQ(listRows(), (std::vector<std::pair<std::string, std::string>>{{"N", "C:\\DADOS"},
+                                                                          {"S", "C:\\OUTRO"}}));
   const DataState& st = dataState();
   EXPECT_EQ(st.LOCARQ, "C:\\OUTRO\\");
   EXPECT_EQ(st.ROTATIVID, "C:\\OUTRO");
@@ -319,8 +356,8 @@ TEST_F(Switching, ABlankRowBecomesTheProgramDirectory) {
   ASSERT_TRUE(ABERTURA(26));
   ASSERT_TRUE(areaTable("26")->goTo(2).ok());
   EXPECT_TRUE(TROCASIM(0));
-  EXPECT_EQ(listRows(), (std::vector<std::pair<std::string, std::string>>{
-                            {"N", "C:\\DADOS"}, {"S", "C:\\PROG"}}));
+  EXPECT_EQ(listRows(), (std::vector<std::pair<std::string, std::string>>{{"N", "C:\\DADOS"},
+                                                                          {"S", "C:\\PROG"}}));
   EXPECT_EQ(dataState().LOCARQ, "C:\\PROG\\");
   EXPECT_EQ(configField("ROTATIVID"), "C:\\PROG");
 }
@@ -334,8 +371,8 @@ TEST_F(Switching, ARowHeldElsewhereKeepsEverythingAsItWas) {
   EXPECT_EQ(ui.messageLine,
             std::string("ATENÇAO! Registro näo ficou disponível. Dado näo será gravado."_cp));
   (void)(*other)->unlockAll();
-  EXPECT_EQ(listRows(), (std::vector<std::pair<std::string, std::string>>{
-                            {"S", "C:\\DADOS"}, {"", "C:\\OUTRO"}}))
+  EXPECT_EQ(listRows(), (std::vector<std::pair<std::string, std::string>>{{"S", "C:\\DADOS"},
+                                                                          {"", "C:\\OUTRO"}}))
       << "no mark was cleared";
   EXPECT_EQ(dataState().LOCARQ, "C:\\DADOS\\");
   EXPECT_EQ(configField("ROTATIVID"), "C:\\DADOS");
@@ -358,8 +395,8 @@ TEST_F(Switching, AListThatCannotBeWrittenIsReportedAndNothingSwitches) {
   closeAllAreas();  // before the wrapper the tables write through goes away
   dataState().env = nullptr;
   EXPECT_EQ(configField("ROTATIVID"), "C:\\DADOS");
-  EXPECT_EQ(listRows(), (std::vector<std::pair<std::string, std::string>>{
-                            {"S", "C:\\DADOS"}, {"", "C:\\OUTRO"}}));
+  EXPECT_EQ(listRows(), (std::vector<std::pair<std::string, std::string>>{{"S", "C:\\DADOS"},
+                                                                          {"", "C:\\OUTRO"}}));
 }
 
 TEST_F(Switching, CellChecksOfTheList) {
@@ -426,15 +463,25 @@ TEST_F(Directories, ReconciliationOfTheList) {
   };
   const Case cases[] = {
       {"first start: the list's first row is the program directory",
-       "C:\\PROG\\", {}, {{"S", "C:\\PROG"}}, "C:\\PROG"},
+       "C:\\PROG\\",
+       {},
+       {{"S", "C:\\PROG"}},
+       "C:\\PROG"},
       {"an unmarked matching row is selected",
-       "C:\\DADOS\\", {{"S", "C:\\PROG"}, {"N", "c:\\dados  "}},
-       {{"N", "C:\\PROG"}, {"S", "c:\\dados"}}, "C:\\DADOS"},
+       "C:\\DADOS\\",
+       {{"S", "C:\\PROG"}, {"N", "c:\\dados  "}},
+       {{"N", "C:\\PROG"}, {"S", "c:\\dados"}},
+       "C:\\DADOS"},
       {"a marked matching row is left alone",
-       "C:\\DADOS\\", {{"", "C:\\PROG"}, {"S", "C:\\DADOS"}},
-       {{"", "C:\\PROG"}, {"S", "C:\\DADOS"}}, "C:\\PROG"},
+       "C:\\DADOS\\",
+       {{"", "C:\\PROG"}, {"S", "C:\\DADOS"}},
+       {{"", "C:\\PROG"}, {"S", "C:\\DADOS"}},
+       "C:\\PROG"},
       {"no matching row: one is appended, selected alone",
-       "C:\\DADOS\\", {{"S", "C:\\PROG"}}, {{"N", "C:\\PROG"}, {"S", "C:\\DADOS"}}, "C:\\PROG"},
+       "C:\\DADOS\\",
+       {{"S", "C:\\PROG"}},
+       {{"N", "C:\\PROG"}, {"S", "C:\\DADOS"}},
+       "C:\\PROG"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
