@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the release preset and starts zel2009 on
-# the default program directory ./programa (made on first use).
+# Installs what is missing, builds the release preset and starts zel2009 in
+# the default program directory ./programa (made from the delivered data on
+# first use; tables that exist are kept). Arguments go to zel2009 (the
+# terminal number). ZEL_PROGRAM_DIR names another program directory.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
 scripts/setup.sh
 cmake --preset release >/dev/null
 cmake --build --preset release --target zel2009
-dir=${ZEL_PROGRAM_DIR:-$PWD/programa}
-bin=build/release/src/zel2009
-if "$bin" --help >/dev/null 2>&1 && "$bin" --help | grep -q -- --init; then
-  "$bin" --init "$dir"
-  cd "$dir"
-fi
-exec "$OLDPWD/$bin" "$@"
+bin="$root/build/release/src/zel2009"
+dir=${ZEL_PROGRAM_DIR:-$root/programa}
+"$bin" --init "$dir"
+cd "$dir"
+exec "$bin" "$@"
