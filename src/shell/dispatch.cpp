@@ -8,6 +8,7 @@
 #include "data/rotirur.h"
 #include "helpers/system_helpers.h"
 #include "platform/sys/cp850.h"
+#include "screen/messages.h"
 #include "shell/comum.h"
 #include "shell/menu_tree.h"
 #include "shell/print_selection.h"
@@ -99,6 +100,7 @@ void MENUSELECT(MenuItem& item) {
       VALOR_DOLAR();
       break;
     case 41: case 42: case 43: case 44: case 45: case 46: case 47: case 48: {
+      messageState().MENSMENU.clear();
       std::string text = SELITEMIMP(id);
       if (id <= 45 && !text.empty()) {
         item.caption = "&" + std::to_string(id % 10) + "-" + text;

@@ -1,16 +1,9 @@
 #include "shell/prompts.h"
 
-#include "platform/widgets/alert.h"
 #include "screen/console.h"
 #include "screen/messages.h"
 
 namespace zel::shell {
-
-int alertButtons(std::string_view lines, const std::vector<std::string>& buttons) {
-  AlertOptions o;
-  o.colour = screenState().COR_SAY;
-  return alert(lines, buttons, o);
-}
 
 void alertOk(std::string_view lines) { (void)AVISOSN(lines, 0); }
 

@@ -12,10 +12,7 @@
 
 namespace zel::shell {
 
-// Alert box in COR_SAY; lines separated by ";". Returns the button chosen
-// (1-based), 0 on Esc.
-int alertButtons(std::string_view lines, const std::vector<std::string>& buttons);
-// "Ok" alone.
+// Alert box in COR_SAY with "Ok"; lines separated by ";".
 void alertOk(std::string_view lines);
 // "Sim" / "Nao": true for "Sim"; "Nao" and Esc give false.
 bool askSimNao(std::string_view lines);

@@ -17,6 +17,7 @@
 #include "platform/sys/cp850.h"
 #include "platform/sys/date.h"
 #include "screen/console.h"
+#include "screen/messages.h"
 #include "shell/comum.h"
 #include "shell/print_selection.h"
 #include "shell/prompts.h"
@@ -282,6 +283,7 @@ bool startUp(const std::string& terminalArgument, MenuBar& bar) {
   st.CVIAS = "1";
   (void)data::ABERTURA(9);
   messageLine("");
+  messageState().OPCOES.clear();
   CREATEMAINMENU(bar);
   st.NPOSMENU = 1;
   st.bar = &bar;

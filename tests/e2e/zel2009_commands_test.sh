@@ -12,6 +12,8 @@ PROG="$E2E_TMP/programa"
 
 "$APP" --help | grep -q -- '--init DIR' || e2e_fail "--help"
 [ "$("$APP" --version)" = "zel2009 1.2Da" ] || e2e_fail "--version"
+err=$("$APP" 123 2>&1 </dev/null) && e2e_fail "terminal 123 accepted"
+grep -q 'does not fit two digits' <<<"$err" || e2e_fail "terminal 123: $err"
 "$APP" --init "$PROG"
 for t in CODABENS TABPAIS STATUS; do
   "$DBF" check "$PROG/$t.DBF" "$PROG/$t.NTX" >/dev/null || e2e_fail "$t does not check"

@@ -231,6 +231,33 @@ TEST_F(FirstStart, StoredColoursAndChoicesAreUsed) {
   EXPECT_EQ(run(), 0);
 }
 
+TEST_F(FirstStart, RemovedDataDirectoryIsReportedOnceAndReplaced) {
+  script({key::kAltT});
+  ASSERT_EQ(run(), 0);
+  {
+    auto c = db::Table::open(db::posixEnv(), prog("CONFIG.DBF"), db::OpenMode::kExclusive);
+    ASSERT_TRUE(c.ok());
+    ASSERT_TRUE((*c)->goTop().ok());
+    ASSERT_TRUE((*c)->put("ROTATIVID", Value("C:\\GONE")).ok());
+  }
+  const std::string report = std::string("O diretório C:\\GONE näo encontrado.Assumido o atual."_cp);
+  script({kSnap, key::kEnter, kSnap, key::kAltT});
+  EXPECT_EQ(run(), 0);
+  ASSERT_EQ(snaps.size(), 2u);
+  EXPECT_NE(snaps[0].find(report), std::string::npos) << cp850ToUtf8(snaps[0]);
+  // Over the opening screen, which is already drawn.
+  EXPECT_NE(snaps[0].find("Terminal 00"), std::string::npos);
+  auto config = open("CONFIG.DBF");
+  ASSERT_TRUE(config->goTop().ok());
+  EXPECT_EQ(config->text("ROTATIVID"), "C:\\PROG");
+
+  snaps.clear();
+  script({kSnap, key::kAltT});
+  EXPECT_EQ(run(), 0);
+  ASSERT_EQ(snaps.size(), 1u);
+  EXPECT_EQ(snaps[0].find(std::string("näo encontrado"_cp)), std::string::npos);
+}
+
 TEST_F(FirstStart, ConfigHeldByAnotherProgramEndsTheStart) {
   script({key::kAltT});
   ASSERT_EQ(run(), 0);
