@@ -55,6 +55,19 @@ TEST_F(FixtureTest, RegisterValuesOfEveryType) {
   EXPECT_DOUBLE_EQ(t->number("I5_09"), 209.66);
 }
 
+TEST_F(FixtureTest, CashBookDatesAndAmounts) {
+  loadFixtures(*env, {"ZEL509.dbf"});
+  auto t = openTable(*env, "ZEL509.dbf", OpenMode::kShared);
+  ASSERT_TRUE(t);
+  EXPECT_EQ(t->recordCount(), 1500u);
+  EXPECT_EQ(t->headerSize(), 194);  // 32 + 5 * 32 + 0x0D 0x00
+  EXPECT_EQ(t->get("DT_LC")->date(), *Date::fromYmd(2008, 4, 2));
+  EXPECT_DOUBLE_EQ(t->number("VALOR"), 580.42);
+  ASSERT_TRUE(t->goTo(3).ok());
+  EXPECT_EQ(t->get("DT_LC")->date(), *Date::fromYmd(2008, 9, 10));
+  EXPECT_EQ(t->text("DESCR"), "lancamento 3");
+}
+
 TEST_F(FixtureTest, MemosIncludingARewrittenOne) {
   loadFixtures(*env, {"HELPATXT.dbf", "HELPATXT.dbt"});
   auto t = openTable(*env, "HELPATXT.dbf", OpenMode::kShared);
