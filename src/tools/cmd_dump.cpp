@@ -34,7 +34,13 @@ int cmdDump(const CommandLine& cl, Io io) {
   }
   if (!cl.json) io.out << csvLine(csvHeader(table)) << "\n";
   Status s = retryWhileLocked([&] { return table.goTop(); });
+  uint64_t shown = 0;
   while (s.ok() && !table.eof()) {
+    // An index lists each record once; more entries than records means a
+    // damaged index that leads round in a circle.
+    if (++shown > table.recordCount())
+      return fail(io, "the index " + cl.index + " leads to more entries than the table has records; it is "
+                      "damaged (zeldbf check tells more, zeldbf index rebuilds it)");
     if (int rc = printCurrent(table, cl.json, io); rc != kExitOk) return rc;
     s = retryWhileLocked([&] { return table.skip(1); });
   }

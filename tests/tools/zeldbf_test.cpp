@@ -294,6 +294,14 @@ TEST(Zeldbf, CheckFindsFaults) {
     // The verdict is a single line.
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
   }
+  // A dump through an index whose keys are out of order ends with an error
+  // instead of going round in circles.
+  fresh();
+  patch(d / "T.NTX", "aaaa", "zzzz");
+  RunResult dump = zeldbf({"dump", d / "T.DBF", "--index", d / "T.NTX"});
+  EXPECT_EQ(dump.exitCode, 2);
+  EXPECT_NE(dump.err.find("damaged"), std::string::npos) << dump.err;
+  EXPECT_LE(std::count(dump.out.begin(), dump.out.end(), '\n'), 4) << dump.out;
   // A rebuilt index repairs the index faults.
   fresh();
   patch(d / "T.NTX", "cccc", "ccca");
