@@ -27,6 +27,30 @@ std::string ntxFuzzOne(const uint8_t* data, size_t size) {
     return k;
   };
 
+  // The key text comes from the file too: parse it over a few fields of every
+  // type and evaluate it on a record made of input bytes.
+  static const std::vector<FieldDef> kFields = {
+      {"CPF", 'C', 11, 0}, {"ATV_EXTER", 'C', 1, 0}, {"DT_LC", 'D', 8, 0}, {"VALOR", 'N', 14, 2},
+      {"I8_0", 'N', 4, 0}, {"COD", 'N', 2, 0},      {"SO_TOTAL", 'L', 1, 0}, {"NOME", 'C', 300, 0}};
+  if (auto expr = KeyExpr::parse(ix.keyText(), kFields); expr.ok()) {
+    struct Bytes : RecordView {
+      const uint8_t* d;
+      size_t n;
+      std::vector<std::string> raws;
+      const std::vector<FieldDef>& fields() const override { return kFields; }
+      std::string_view raw(int i) const override { return raws[static_cast<size_t>(i)]; }
+    } rec;
+    for (size_t f = 0; f < kFields.size(); ++f) {
+      std::string r(static_cast<size_t>(kFields[f].width), ' ');
+      for (size_t j = 0; j < r.size() && size > 0; ++j) r[j] = static_cast<char>(data[(f * 31 + j) % size]);
+      rec.raws.push_back(r);
+    }
+    if (expr->evaluate(rec).size() != static_cast<size_t>(expr->keySize()))
+      return "key of the wrong size from \"" + ix.keyText() + "\"";
+    if (expr->keyFromValue(Value(-12.5)).size() > static_cast<size_t>(expr->keySize()))
+      return "seek key longer than the key";
+  }
+
   auto st = ix.check();
   if (!st.ok()) {
     // Damaged: every call has to come back, whatever it says.
