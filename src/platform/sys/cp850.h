@@ -73,7 +73,7 @@ struct Utf8Literal {
 
 template <Utf8Literal L>
 struct Converted {
-  static consteval auto make() {
+  static constexpr auto make() {  // constexpr: run at compile time through `value`
     struct Out {
       std::array<char, sizeof(L.text)> bytes{};
       std::size_t size = 0;
