@@ -8,6 +8,7 @@
 #include "data/rotirur.h"
 #include "platform/console/console.h"
 #include "platform/sys/cp850.h"
+#include "screen/messages.h"
 #include "shell/prompts.h"
 
 namespace zel::shell {
@@ -63,6 +64,8 @@ void notAvailable(std::string_view what) {
 
 void ShellDataUi::progress(std::string_view text) { progressBox(text); }
 void ShellDataUi::closeProgress() { shell::closeProgress(); }
+// The next progress box is drawn afresh instead of reusing the open one.
+void ShellDataUi::freshProgress() { messageState().TAM_OLD = 0; }
 void ShellDataUi::message(std::string_view text, bool centred) { messageLine(text, centred); }
 void ShellDataUi::clearMessage() { messageLine(""); }
 void ShellDataUi::alert(std::string_view text) { alertOk(text); }

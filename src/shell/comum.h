@@ -57,7 +57,7 @@ class ShellDataUi : public data::DataUi {
  public:
   void progress(std::string_view text) override;
   void closeProgress() override;
-  void freshProgress() override {}
+  void freshProgress() override;
   void message(std::string_view text, bool centred) override;
   void clearMessage() override;
   void alert(std::string_view text) override;

@@ -8,6 +8,7 @@
 #include "data/data_state.h"
 #include "data/directories.h"
 #include "data/rotirur.h"
+#include "helpers/hooks.h"
 #include "helpers/paths.h"
 #include "helpers/system_helpers.h"
 #include "helpers/text_helpers.h"
@@ -315,6 +316,8 @@ void installLinks() {
     static ShellDataUi ui;
     data::dataState().ui = &ui;
   }
+  // The helpers' messages in the program's own alert box.
+  helperState().alert = [](std::string_view lines) { alertOk(lines); };
   data::DirectoryLinks& links = data::directoryLinks();
   links.cpf = [] { return shellState().CPF; };
   links.setCpf = [](const std::string& v) { shellState().CPF = v; };

@@ -231,6 +231,16 @@ TEST_F(FirstStart, StoredColoursAndChoicesAreUsed) {
   EXPECT_EQ(run(), 0);
 }
 
+TEST_F(FirstStart, ClickBetweenCommandsBlanksItsRowToTheRightEdge) {
+  keys->pushClick(12, 30);
+  script({kSnap, key::kAltT});
+  EXPECT_EQ(run(), 0);
+  ASSERT_EQ(snaps.size(), 1u);
+  const std::string row = snaps[0].substr(12 * 81, 80);
+  EXPECT_EQ(row.substr(30), std::string(50, ' '));
+  EXPECT_NE(row.substr(20, 10), std::string(10, ' '));  // the banner left of the pointer
+}
+
 TEST_F(FirstStart, RemovedDataDirectoryIsReportedOnceAndReplaced) {
   script({key::kAltT});
   ASSERT_EQ(run(), 0);
