@@ -163,6 +163,13 @@ int cmdAppend(const CommandLine& cl, Io io) {
     if (!s.ok()) return fail(io, "cannot use the index " + cl.args[i], s);
   }
   RowBuilder builder(table);
+  // Spreadsheets often start their UTF-8 files with a byte-order mark.
+  if (io.in.peek() == 0xEF) {
+    char bom[3] = {};
+    io.in.read(bom, 3);
+    if (std::string_view(bom, static_cast<size_t>(io.in.gcount())) != "\xEF\xBB\xBF")
+      return fail(io, "nothing appended: the input does not start with text");
+  }
   std::vector<Row> rows;
   Status read = cl.json ? readJson(io.in, builder, &rows) : readCsv(io.in, builder, &rows);
   if (!read.ok()) return fail(io, "nothing appended: " + read.message());
@@ -175,7 +182,7 @@ int cmdAppend(const CommandLine& cl, Io io) {
     ++done;
   }
   if (Status s = table.flush(); !s.ok()) return fail(io, "writing " + path, s);
-  io.out << "appended " << done << " records to " << path << "\n";
+  io.out << "appended " << done << (done == 1 ? " record to " : " records to ") << path << "\n";
   return kExitOk;
 }
 

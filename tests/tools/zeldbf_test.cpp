@@ -132,10 +132,12 @@ TEST(Zeldbf, ErrorsInPlainWords) {
       {{"append", "@T.DBF", "--json"}, "{\"A\":\"ok\"}\n{\"N\":true}\n", 2, {}, "line 2"},
       {{"append", "@T.DBF", "--json"}, "{\"A\":\"ok\"\n", 2, {}, "line 1"},
       {{"info", "@T.DBF"}, "", 0, {"records: 0"}},
+      {{"append", "@T.DBF"}, "\xEF\xBB\xBF" "A,N\nbom,1\n", 0, {"appended 1 record to"}},
+      {{"dump", "@T.DBF"}, "", 0, {"A,N,_deleted,_recno\nbom,1.0,false,1\n"}},
       {{"index", "@T.DBF", "@T.NTX", "A+NOSUCH"}, "", 2, {}, "NOSUCH"},
       {{"seek", "@T.DBF", "@NONE.NTX", "x"}, "", 2, {}, "cannot use the index"},
       {{"append", "@T.DBF", "@NONE.NTX"}, "A\nx\n", 2, {}, "cannot use the index"},
-      {{"info", "@T.DBF"}, "", 0, {"records: 0"}},
+      {{"info", "@T.DBF"}, "", 0, {"records: 1"}},
   };
   runSteps(steps, d);
 }
