@@ -56,7 +56,7 @@ std::string numberAsJson(std::string_view t) {
   return (neg ? "-" : "") + ip + (dot == std::string::npos ? "" : "." + fp);
 }
 
-Result<FieldInput> textToField(const db::FieldDef& f, std::string_view utf8, bool fromJsonString) {
+Result<FieldInput> textToField(const db::FieldDef& f, std::string_view utf8) {
   switch (f.type) {
     case 'C':
     case 'M': {
@@ -103,7 +103,6 @@ Result<FieldInput> textToField(const db::FieldDef& f, std::string_view utf8, boo
                                      "\" is not a logical (T or F)");
     }
   }
-  (void)fromJsonString;
   return Status::InvalidArgument("field " + f.name + " has an unknown type");
 }
 
@@ -134,7 +133,7 @@ std::string fieldToJson(const db::FieldDef& f, std::string_view raw, std::string
 }
 
 Result<FieldInput> csvToField(const db::FieldDef& f, std::string_view utf8) {
-  return textToField(f, utf8, false);
+  return textToField(f, utf8);
 }
 
 Result<FieldInput> jsonToField(const db::FieldDef& f, const JsonValue& v) {
@@ -148,8 +147,8 @@ Result<FieldInput> jsonToField(const db::FieldDef& f, const JsonValue& v) {
     case K::kNumber:
       if (f.type != 'N')
         return Status::InvalidArgument("field " + describe(f) + ": a number given for a non-numeric field");
-      return textToField(f, v.text, false);
-    case K::kString: return textToField(f, v.text, true);
+      return textToField(f, v.text);
+    case K::kString: return textToField(f, v.text);
   }
   return Status::InvalidArgument("field " + f.name + ": unknown value");
 }
