@@ -113,6 +113,8 @@ TEST_F(BulkTest, AppendFromMatchesFieldsByName) {
   ASSERT_TRUE(appendFrom(*dst, *env, "OLD.DBF").ok());  // hidden records stay out
   EXPECT_EQ(dst->recordCount(), 3u);
   EXPECT_TRUE(appendFrom(*dst, *env, "MISSING.DBF").isNotFound());
+  EXPECT_EQ(appendFrom(*dst, *env, "NEW.DBF").code(), StatusCode::kInvalidArgument);
+  EXPECT_EQ(dst->recordCount(), 3u);
 }
 
 TEST_F(BulkTest, DelimitedExportByteForByte) {

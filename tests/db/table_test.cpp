@@ -224,6 +224,8 @@ TEST_F(TableTest, ExclusiveAndSharedOpensExcludeEachOther) {
   EXPECT_TRUE(Table::open(*env, "T.DBF", OpenMode::kShared).status().isLocked());
   EXPECT_TRUE(Table::open(*env, "T.DBF", OpenMode::kExclusive).status().isLocked());
   EXPECT_TRUE(Table::open(*env, "NONE.DBF").status().isNotFound());
+  // Creating over an open table would empty it under its users.
+  EXPECT_TRUE(Table::create(*env, "T.DBF", kPeople).isLocked());
 }
 
 TEST_F(TableTest, IndexesFollowAppendsChangesAndPack) {

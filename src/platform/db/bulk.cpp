@@ -68,6 +68,8 @@ Status copyTo(Table& src, Env& env, const std::string& path, const Condition& co
 }
 
 Status appendFrom(Table& dst, Env& env, const std::string& srcPath, const Condition& cond) {
+  // Reading a table while appending to it would never reach its end.
+  if (srcPath == dst.path()) return Status::InvalidArgument(srcPath + ": cannot append a table to itself");
   auto opened = Table::open(env, srcPath, OpenMode::kShared, true);
   if (!opened.ok()) return opened.status();
   Table& src = **opened;

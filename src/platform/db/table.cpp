@@ -98,9 +98,13 @@ Status Table::create(Env& env, const std::string& path, const std::vector<FieldD
   if (!layout.ok()) return layout.status();
   OpenOptions o;
   o.create = true;
-  o.truncate = true;
   auto f = env.open(path, o);
   if (!f.ok()) return f.status();
+  // Never empty a table someone has open.
+  auto inUse = (*f)->isLockedByOther(locks::kOpenModeOffset, 1, LockKind::kExclusive);
+  if (!inUse.ok()) return inUse.status();
+  if (*inUse) return Status::Locked(path + " is in use by another workstation");
+  ZEL_RETURN_IF_ERROR((*f)->truncate(0));
   std::string bytes = encodeHeader(*layout, clock().now());
   bytes += kEndOfFile;
   ZEL_RETURN_IF_ERROR((*f)->write(0, bytes));

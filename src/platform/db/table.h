@@ -59,7 +59,8 @@ using RecordFilter = std::function<bool(const Table&)>;
 class Table final : public RecordView {
  public:
   // Writes a new, empty table file (and an empty DBT when a field is a
-  // memo), replacing any file of that name. `path` is the DBF file.
+  // memo), replacing any file of that name. `path` is the DBF file. Locked
+  // when a table of that name is open (here or in another process).
   static Status create(Env& env, const std::string& path, const std::vector<FieldDef>& fields);
 
   // Opens a table. Locked when another process or handle holds the file in
