@@ -128,3 +128,26 @@ TEST(FaultSweep, EveryCallFailingInTurn) {
 
 }  // namespace
 }  // namespace zel::db::test
+
+namespace zel::db::test {
+namespace {
+
+// flush() syncs every file of the table: a failing sync of the index file
+// is reported.
+TEST(FaultEnv, FlushReachesTheIndexFile) {
+  auto mem = makeMemEnv();
+  build(*mem);
+  FaultEnv fe(*mem);
+  fe.writesOnly(true);
+  auto t = openTable(fe, "T.DBF");
+  ASSERT_TRUE(t->attachIndex("T.NTX").ok());
+  fe.resetCount();
+  ASSERT_TRUE(t->flush().ok());
+  EXPECT_EQ(fe.calls(), 3);  // table, memo and index files
+  fe.resetCount();
+  fe.failAt(3);
+  EXPECT_TRUE(t->flush().isIOError());
+}
+
+}  // namespace
+}  // namespace zel::db::test

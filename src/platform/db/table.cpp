@@ -51,6 +51,26 @@ auto retryIndex(F&& f) -> decltype(f()) {
   }
 }
 
+// A file handle shared by an index and its table, so the table can sync the
+// index file the index owns.
+class SharedFile : public File {
+ public:
+  explicit SharedFile(std::shared_ptr<File> f) : f_(std::move(f)) {}
+  Status read(uint64_t off, size_t n, char* buf, size_t* got) override { return f_->read(off, n, buf, got); }
+  Status write(uint64_t off, std::string_view data) override { return f_->write(off, data); }
+  Result<uint64_t> size() override { return f_->size(); }
+  Status truncate(uint64_t len) override { return f_->truncate(len); }
+  Status sync() override { return f_->sync(); }
+  Status lock(uint64_t off, uint64_t len, LockKind kind) override { return f_->lock(off, len, kind); }
+  Status unlock(uint64_t off, uint64_t len) override { return f_->unlock(off, len); }
+  Result<bool> isLockedByOther(uint64_t off, uint64_t len, LockKind kind) override {
+    return f_->isLockedByOther(off, len, kind);
+  }
+
+ private:
+  std::shared_ptr<File> f_;
+};
+
 // Index locks taken for one record change, released on scope exit.
 class IndexLocks {
  public:
@@ -86,6 +106,7 @@ struct Table::Attached {
   std::string path;
   std::unique_ptr<NtxIndex> ntx;
   KeyExpr expr;
+  std::shared_ptr<File> file;  // the index file, for flush()
 };
 
 Table::Table(Env& env, std::string path, OpenMode mode, bool readOnly)
@@ -776,9 +797,14 @@ Status Table::createIndex(const std::string& path, std::string_view keyText, boo
   if (!exclusive()) ZEL_RETURN_IF_ERROR(refreshCount());
   auto expr = KeyExpr::parse(keyText, layout_.fields);
   if (!expr.ok()) return expr.status();
-  auto ix = NtxIndex::create(env_, path, *expr, unique);
+  OpenOptions o;
+  o.create = true;
+  auto f = env_.open(path, o);
+  if (!f.ok()) return f.status();
+  std::shared_ptr<File> file = std::move(f).value();
+  auto ix = NtxIndex::create(std::make_unique<SharedFile>(file), path, *expr, unique);
   if (!ix.ok()) return ix.status();
-  auto a = std::make_unique<Attached>(Attached{path, std::move(ix).value(), *expr});
+  auto a = std::make_unique<Attached>(Attached{path, std::move(ix).value(), *expr, file});
   ZEL_RETURN_IF_ERROR(buildIndex(*a));
   indexes_.push_back(std::move(a));
   if (order_ == 0 && indexes_.size() == 1) order_ = 1;
@@ -787,14 +813,19 @@ Status Table::createIndex(const std::string& path, std::string_view keyText, boo
 
 Status Table::attachIndex(const std::string& path) {
   ZEL_RETURN_IF_ERROR(checkOpen());
-  auto ix = retryIndex([&] { return NtxIndex::open(env_, path, readOnly_); });
+  OpenOptions o;
+  o.readOnly = readOnly_;
+  auto f = env_.open(path, o);
+  if (!f.ok()) return f.status();
+  std::shared_ptr<File> file = std::move(f).value();
+  auto ix = retryIndex([&] { return NtxIndex::open(std::make_unique<SharedFile>(file), path); });
   if (!ix.ok()) return ix.status();
   auto expr = KeyExpr::parse((*ix)->keyText(), layout_.fields);
   if (!expr.ok())
     return Status::Corruption(path + ": key '" + (*ix)->keyText() + "' does not fit " + path_ +
                               " (" + expr.status().message() + ")");
   ZEL_RETURN_IF_ERROR((*ix)->matches(*expr));
-  indexes_.push_back(std::make_unique<Attached>(Attached{path, std::move(ix).value(), *expr}));
+  indexes_.push_back(std::make_unique<Attached>(Attached{path, std::move(ix).value(), *expr, file}));
   if (order_ == 0 && indexes_.size() == 1) order_ = 1;
   return goTop();
 }
@@ -833,6 +864,7 @@ Status Table::flush() {
   if (modified_) ZEL_RETURN_IF_ERROR(writeDate());
   ZEL_RETURN_IF_ERROR(file_->sync());
   if (memo_) ZEL_RETURN_IF_ERROR(memo_->sync());
+  for (auto& a : indexes_) ZEL_RETURN_IF_ERROR(a->file->sync());
   return Status::OK();
 }
 

@@ -170,7 +170,7 @@ class Table final : public RecordView {
   // Rebuilds every attached index from the records.
   Status reindex();
 
-  // Writes everything to disk (fsync of table, memo and index files).
+  // Writes everything to disk: fsync of the table, memo and index files.
   Status flush();
   // Closes the files and releases every lock; later calls fail.
   Status close();
