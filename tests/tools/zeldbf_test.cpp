@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "platform/db/lock_ranges.h"
 #include "platform/db/table.h"
 #include "subprocess.h"
 #include "tools/text_io.h"
@@ -324,6 +325,7 @@ TEST(Zeldbf, LocksHeldByAnotherProcess) {
        {"opened by other processes: yes, shared", "file lock: free", "record locks: 2, 5"}},
       {"file", {"opened by other processes: yes, shared", "file lock: held", "covered by the file lock"}},
       {"exclusive", {"opened by other processes: yes, exclusively", "file lock: free", "record locks: none"}},
+      {"append", {"opened by other processes: no", "append lock: held", "record locks: none"}},
   };
   for (const auto& c : cases) {
     int ready[2], done[2];
@@ -332,6 +334,14 @@ TEST(Zeldbf, LocksHeldByAnotherProcess) {
     pid_t pid = fork();
     if (pid == 0) {
       std::string what = c.hold;
+      if (what == "append") {  // the bare byte, as another program would take it
+        auto f = db::posixEnv().open(d / "L.DBF", db::OpenOptions{});
+        if (!f.ok() || !(*f)->lock(db::locks::kAppendOffset, 1, db::LockKind::kExclusive).ok()) _exit(3);
+        char b = 'r';
+        if (write(ready[1], &b, 1) != 1) _exit(5);
+        (void)!read(done[0], &b, 1);
+        _exit(0);
+      }
       auto mode = what == "exclusive" ? db::OpenMode::kExclusive : db::OpenMode::kShared;
       auto t = db::Table::open(db::posixEnv(), d / "L.DBF", mode);
       if (!t.ok()) _exit(3);
