@@ -23,7 +23,9 @@ class BulkTest : public ::testing::Test {
       ASSERT_TRUE(t->put("CPF", Value(cpf)).ok());
       ASSERT_TRUE(t->put("VALOR", Value(v)).ok());
       ASSERT_TRUE(t->put("OBS", Value(obs)).ok());
-      if (deleted.count(t->recno())) ASSERT_TRUE(t->markDeleted().ok());
+      if (deleted.count(t->recno())) {
+        ASSERT_TRUE(t->markDeleted().ok());
+      }
     }
   }
   std::vector<std::string> column(Table& t, const char* field) {
@@ -131,7 +133,9 @@ TEST_F(BulkTest, DelimitedExportByteForByte) {
     ASSERT_TRUE(t->put("I2_01", Value(name)).ok());
     ASSERT_TRUE(t->put("I2_02", Value(area)).ok());
     ASSERT_TRUE(t->put("I2_05", Value(cond)).ok());
-    if (del) ASSERT_TRUE(t->markDeleted().ok());
+    if (del) {
+      ASSERT_TRUE(t->markDeleted().ok());
+    }
   };
   row("22222222222", "X", "  Fazenda \"Boa\"   ", 1234.5, 3);
   row("11111111111", "", std::string("Sítio São José"_cp), -0.5, 0);

@@ -98,7 +98,7 @@ TEST_P(EnvParity, FilesAndFolders) {
 }
 
 INSTANTIATE_TEST_SUITE_P(MemAndPosix, EnvParity, ::testing::Values(true, false),
-                         [](const auto& info) { return info.param ? "Mem" : "Posix"; });
+                         [](const auto& p) { return p.param ? "Mem" : "Posix"; });
 
 TEST(FaultEnv, FailsTheChosenCalls) {
   auto mem = makeMemEnv();
