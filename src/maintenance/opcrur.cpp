@@ -32,20 +32,23 @@ constexpr std::string_view kProgramTables[] = {"AUXABENS", "AUXCAIXA", "CODABENS
                                                "BANCOS",   "CORES",    "DESPESA",  "PROF",
                                                "CONFIMP",  "CONFIG",   "HELPATXT"};
 
+// An area no table number uses: everything else is closed meanwhile anyway.
+constexpr std::string_view kPackArea = "99";
+
 void packProgramTables() {
   data::DataState& st = data::dataState();
   for (std::string_view name : kProgramTables) {
     const std::string base = st.ARQDEF + std::string(name);
     removeIndex(base + ".NTX");
     if (!st.files().exists(st.host(base + ".DBF"))) break;
-    data::selectArea("REORG");
+    data::selectArea(kPackArea);
     if (data::NETUSE(base, true, 5)) {
       if (db::Table* t = data::currentTable()) {
         Status s = db::pack(*t);
         if (!s.ok()) st.out().alert(s.toString());
       }
     }
-    data::closeArea("REORG");
+    data::closeArea(kPackArea);
   }
 }
 

@@ -108,7 +108,8 @@ std::string terminalArgumentWithEnvironment(std::string_view argument) {
 std::optional<std::string> terminalFromArgument(std::string_view argument) {
   std::string a = trim(argument);
   if (a.empty()) return std::string();
-  // As the old numeric reading did: leading digits count, a text gives 0.
+  // Leading digits count, as a numeric reading of a text takes them; a text
+  // without any gives 0.
   double v = leadingNumber(a);
   if (v < 0 || v > 99) return std::nullopt;
   return twoDigits(static_cast<int>(v));

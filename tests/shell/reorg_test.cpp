@@ -61,5 +61,32 @@ TEST_F(Reorg, ModeOneLeavesTheRegisterOpen) {
   EXPECT_EQ(reg->indexCount(), 3);
 }
 
+TEST_F(Reorg, ModeFourPacksProgramTablesUpToTheFirstMissingOne) {
+  // Deleted rows in AUXABENS and AUXCAIXA; CODABENS is delivered; CODDIVI is
+  // missing, so CORES after it keeps its index.
+  for (int n : {22, 23, 56}) {
+    const data::TableDef* def = data::findTable(n);
+    const std::string path = prog(std::string(def->file) + ".DBF");
+    ASSERT_TRUE(db::Table::create(db::posixEnv(), path, def->fields).ok());
+    auto t = db::Table::open(db::posixEnv(), path, db::OpenMode::kExclusive);
+    ASSERT_TRUE(t.ok());
+    ASSERT_TRUE((*t)->appendBlank().ok());
+    ASSERT_TRUE((*t)->markDeleted().ok());
+    ASSERT_TRUE((*t)->appendBlank().ok());
+    ASSERT_TRUE((*t)->createIndex(prog(std::string(def->file) + ".NTX"),
+                                  def->indexes[0].key).ok());
+  }
+  ASSERT_TRUE(maintenance::REORG("C:\\DADOS", 4));
+  for (const char* f : {"AUXABENS", "AUXCAIXA"}) {
+    SCOPED_TRACE(f);
+    EXPECT_FALSE(std::filesystem::exists(prog(std::string(f) + ".NTX")));
+    EXPECT_EQ(open(std::string(f) + ".DBF")->recordCount(), 1u);
+  }
+  EXPECT_FALSE(std::filesystem::exists(prog("CODABENS.NTX")));
+  EXPECT_TRUE(std::filesystem::exists(prog("CORES.NTX")));
+  EXPECT_EQ(open("CORES.DBF")->recordCount(), 2u);
+  EXPECT_EQ(data::areaTable("9"), nullptr);
+}
+
 }  // namespace
 }  // namespace zel::shell
