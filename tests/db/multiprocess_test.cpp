@@ -179,6 +179,47 @@ TEST_F(MultiProcessTest, ConcurrentAppendsLoseNoRecord) {
             static_cast<size_t>(t->headerSize() + t->recordCount() * t->recordSize() + 1));
 }
 
+// Memos placed at the same time by two processes never share blocks.
+TEST_F(MultiProcessTest, ConcurrentMemoWritesKeepTheirOwnBlocks) {
+  std::string memoPath = dir.file("HELP.DBF");
+  ASSERT_TRUE(Table::create(posixEnv(), memoPath, {{"TEXTO", 'M', 10, 0}}).ok());
+  constexpr uint32_t kRecords = 200;
+  {
+    auto t = openTable(posixEnv(), memoPath);
+    for (uint32_t r = 0; r < kRecords; ++r) ASSERT_TRUE(t->appendBlank().ok());
+  }
+  // Each round is longer than the last, so every write takes new blocks.
+  auto textFor = [](uint32_t recno, int round) {
+    return std::string(100 + 520 * static_cast<size_t>(round), static_cast<char>('a' + recno % 26)) +
+           std::to_string(recno);
+  };
+  std::vector<pid_t> kids;
+  Channel start;
+  for (uint32_t w = 0; w < 2; ++w) {
+    kids.push_back(spawn([&, w] {
+      auto t = Table::open(posixEnv(), memoPath, OpenMode::kShared);
+      if (!t.ok()) return kOpenFailed;
+      start.receive();  // both at once
+      for (int round = 0; round < 3; ++round)
+        for (uint32_t r = 1 + w; r <= kRecords; r += 2) {  // odd records to one, even to the other
+          if (!(*t)->goTo(r).ok() || !(*t)->lockRecord().ok()) return kFailed;
+          if (!retry([&] { return (*t)->put("TEXTO", Value(textFor(r, round))); }).ok()) return kFailed;
+        }
+      return kOk;
+    }));
+  }
+  start.send('1');
+  start.send('2');
+  for (pid_t k : kids) EXPECT_EQ(exitCode(k), kOk);
+  auto t = openTable(posixEnv(), memoPath);
+  for (uint32_t r = 1; r <= kRecords; ++r) {
+    ASSERT_TRUE(t->goTo(r).ok());
+    auto v = t->get("TEXTO");
+    ASSERT_TRUE(v.ok()) << v.status();
+    EXPECT_EQ(v->text(), textFor(r, 2)) << "record " << r;
+  }
+}
+
 TEST_F(MultiProcessTest, WriterKilledMidAppendLeavesATableThatOpens) {
   for (int ackBeforeKill : {40, 150}) {
     SCOPED_TRACE(ackBeforeKill);

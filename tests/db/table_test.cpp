@@ -2,6 +2,9 @@
 // indexes a table keeps in step.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
+
 #include "db_test_util.h"
 #include "platform/db/bulk.h"
 #include "platform/db/table.h"
@@ -151,6 +154,82 @@ TEST_F(TableTest, MemoRewriteReusesItsBlocksOnlyWhenItFits) {
   ASSERT_TRUE(t->put("TEXTO", Value("")).ok());
   EXPECT_EQ(t->raw(1), "          ");
   EXPECT_EQ(t->get("TEXTO")->text(), "");
+}
+
+// An Env that runs a callback in the middle of a memo placement: on the
+// first size() of a memo file after a lock on it, when armed.
+class PauseEnv : public Env {
+ public:
+  explicit PauseEnv(Env& target) : target_(target) {}
+  void arm(std::function<void()> f) { hook_ = std::move(f); }
+
+  Result<std::unique_ptr<File>> open(const std::string& path, const OpenOptions& o) override {
+    auto f = target_.open(path, o);
+    if (!f.ok()) return f.status();
+    bool memo = path.size() > 4 && path.substr(path.size() - 4) == ".DBT";
+    return std::unique_ptr<File>(new Hooked(*this, std::move(f).value(), memo));
+  }
+  bool exists(const std::string& p) override { return target_.exists(p); }
+  bool isDirectory(const std::string& p) override { return target_.isDirectory(p); }
+  Status remove(const std::string& p) override { return target_.remove(p); }
+  Status rename(const std::string& a, const std::string& b) override { return target_.rename(a, b); }
+  Status createDirectory(const std::string& p) override { return target_.createDirectory(p); }
+  Result<std::vector<std::string>> list(const std::string& d) override { return target_.list(d); }
+
+ private:
+  class Hooked : public File {
+   public:
+    Hooked(PauseEnv& env, std::unique_ptr<File> f, bool memo) : env_(env), f_(std::move(f)), memo_(memo) {}
+    Status read(uint64_t off, size_t n, char* buf, size_t* got) override { return f_->read(off, n, buf, got); }
+    Status write(uint64_t off, std::string_view d) override { return f_->write(off, d); }
+    Result<uint64_t> size() override {
+      if (memo_ && locked_ && env_.hook_) std::exchange(env_.hook_, nullptr)();
+      return f_->size();
+    }
+    Status truncate(uint64_t len) override { return f_->truncate(len); }
+    Status sync() override { return f_->sync(); }
+    Status lock(uint64_t off, uint64_t len, LockKind k) override {
+      locked_ = true;
+      return f_->lock(off, len, k);
+    }
+    Status unlock(uint64_t off, uint64_t len) override { return f_->unlock(off, len); }
+    Result<bool> isLockedByOther(uint64_t off, uint64_t len, LockKind k) override {
+      return f_->isLockedByOther(off, len, k);
+    }
+
+   private:
+    PauseEnv& env_;
+    std::unique_ptr<File> f_;
+    bool memo_;
+    bool locked_ = false;
+  };
+  Env& target_;
+  std::function<void()> hook_;
+};
+
+TEST_F(TableTest, MemoPlacementIsExclusiveBetweenHandles) {
+  ASSERT_TRUE(Table::create(*env, "H.DBF", {{"TEXTO", 'M', 10, 0}}).ok());
+  {
+    auto t = openTable(*env, "H.DBF");
+    ASSERT_TRUE(t->appendBlank().ok());
+    ASSERT_TRUE(t->appendBlank().ok());
+  }
+  PauseEnv paused(*env);
+  auto a = openTable(paused, "H.DBF", OpenMode::kShared);
+  auto b = openTable(*env, "H.DBF", OpenMode::kShared);
+  ASSERT_TRUE(a->lockRecord(1).ok());
+  ASSERT_TRUE(b->lockRecord(2).ok());
+  ASSERT_TRUE(b->goTo(2).ok());
+  Status whileAPlaces;
+  paused.arm([&] { whileAPlaces = b->put("TEXTO", Value(std::string(700, 'b'))); });
+  ASSERT_TRUE(a->goTo(1).ok());
+  ASSERT_TRUE(a->put("TEXTO", Value(std::string(700, 'a'))).ok());
+  EXPECT_TRUE(whileAPlaces.isLocked()) << whileAPlaces;  // b waited, then gave up
+  ASSERT_TRUE(b->put("TEXTO", Value(std::string(700, 'b'))).ok());
+  ASSERT_TRUE(a->goTo(2).ok());
+  EXPECT_EQ(a->get("TEXTO")->text(), std::string(700, 'b'));
+  ASSERT_TRUE(a->goTo(1).ok());
+  EXPECT_EQ(a->get("TEXTO")->text(), std::string(700, 'a'));
 }
 
 TEST_F(TableTest, MemoPointerBeyondTheFileIsCorruption) {

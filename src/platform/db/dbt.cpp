@@ -1,5 +1,8 @@
 #include "platform/db/dbt.h"
 
+#include <chrono>
+#include <thread>
+
 #include "platform/db/dbf.h"
 #include "platform/db/lock_ranges.h"
 
@@ -80,7 +83,16 @@ Result<uint32_t> MemoFile::write(std::string_view text, uint32_t oldBlock) {
       return oldBlock;
     }
   }
-  if (shared_) ZEL_RETURN_IF_ERROR(file_->lock(locks::kMemoOffset, 1, LockKind::kExclusive));
+  if (shared_) {
+    // Another process holds this lock only while it places one memo, so a
+    // refusal is waited out for up to a second.
+    Status s = file_->lock(locks::kMemoOffset, 1, LockKind::kExclusive);
+    for (int i = 0; s.isLocked() && i < 2000; ++i) {
+      std::this_thread::sleep_for(std::chrono::microseconds(500));
+      s = file_->lock(locks::kMemoOffset, 1, LockKind::kExclusive);
+    }
+    ZEL_RETURN_IF_ERROR(s);
+  }
   auto place = [&]() -> Result<uint32_t> {
     char head[4];
     ZEL_RETURN_IF_ERROR(readExact(*file_, 0, 4, head, path_ + " header"));
