@@ -70,11 +70,8 @@ void ShellDataUi::message(std::string_view text, bool centred) { messageLine(tex
 void ShellDataUi::clearMessage() { messageLine(""); }
 void ShellDataUi::alert(std::string_view text) { alertOk(text); }
 
-void ShellDataUi::notice(std::string_view text) {
-  progressBox(text);
-  (void)console().waitKey();
-  shell::closeProgress();
-}
+// An error box: a beep, any key closes it.
+void ShellDataUi::notice(std::string_view text) { (void)MENS(11, text); }
 
 int ShellDataUi::peekKey() {
   Console& con = console();
