@@ -178,6 +178,15 @@ TEST_F(Menu, CommandsNotBuiltSayTheyAreNotAvailable) {
             std::string::npos);
 }
 
+TEST_F(Menu, WorkAreaAsksForTheDirectory) {
+  script({key::kRight, key::kEnter, kSnap, key::kEsc, key::kAltT});
+  EXPECT_EQ(run(), 0);
+  ASSERT_EQ(snaps.size(), 1u);
+  EXPECT_NE(snaps[0].find(std::string("Drive e diretório Atual"_cp)), std::string::npos)
+      << cp850ToUtf8(snaps[0]);
+  EXPECT_EQ(trim(data::dataState().DIRTRAB), "C:\\PROG");
+}
+
 TEST_F(Menu, NonDosPrintWithoutItsFileAsksToSelectThePrinter) {
   script({key::kRight, key::kRight, key::kRight, 'N', kSnap, key::kEnter, key::kAltT});
   EXPECT_EQ(run(), 0);
