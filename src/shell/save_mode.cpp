@@ -50,6 +50,7 @@ void TIP_GRAV() {
   ShellState& st = shellState();
   drawSaveModeBox();
   int choice = starChoice(kWindow, 3, 18, 1, st.COMO_SAL);
+  // Every choice is marked, so that the box shows the mode in force.
   if (choice != 0) st.COMO_SAL = choice;
   switch (choice) {
     case 1:
