@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <thread>
 #include <utility>
 
 #include "db_test_util.h"
@@ -394,6 +395,49 @@ TEST_F(TableTest, HeaderDateComesFromTheProgramClock) {
   std::string bytes = readFile(*env, "T.DBF");
   EXPECT_EQ(bytes.substr(1, 3), std::string("\x6D\x04\x1E"));  // 2009 - 1900, April, 30
   EXPECT_EQ(bytes[29], '\x02');  // files this engine creates say code page 850
+}
+
+// Two handles appending from two threads: the in-memory locks serialise
+// them as the file locks serialise processes.
+TEST_F(TableTest, TwoHandlesAppendingAtOnceLoseNothing) {
+  {
+    auto t = openTable(*env, "T.DBF");
+    ASSERT_TRUE(t->createIndex("T.NTX", "CPF").ok());
+  }
+  constexpr int kEach = 150;
+  auto writer = [&](int w, Status* result) {
+    auto t = Table::open(*env, "T.DBF", OpenMode::kShared);
+    if (!t.ok() || !(*t)->attachIndex("T.NTX").ok()) {
+      *result = Status::IOError("open");
+      return;
+    }
+    for (int i = 0; i < kEach; ++i) {
+      Status s;
+      while ((s = (*t)->appendBlank()).isLocked()) std::this_thread::yield();
+      if (s.ok()) s = (*t)->put("CPF", Value(std::to_string(w) + "-" + std::to_string(1000 + i)));
+      if (!s.ok()) {
+        *result = s;
+        return;
+      }
+    }
+  };
+  Status r1, r2;
+  std::thread a(writer, 1, &r1), b(writer, 2, &r2);
+  a.join();
+  b.join();
+  ASSERT_TRUE(r1.ok()) << r1;
+  ASSERT_TRUE(r2.ok()) << r2;
+  auto t = openTable(*env, "T.DBF");
+  ASSERT_EQ(t->recordCount(), 2u * kEach);
+  ASSERT_TRUE(t->attachIndex("T.NTX").ok());
+  std::vector<std::string> keys, want;
+  ASSERT_TRUE(forEach(*t, nullptr, [&](Table& x) {
+                keys.push_back(x.text("CPF"));
+                return Status::OK();
+              }).ok());
+  for (int w : {1, 2})
+    for (int i = 0; i < kEach; ++i) want.push_back(std::to_string(w) + "-" + std::to_string(1000 + i));
+  EXPECT_EQ(keys, want);
 }
 
 TEST_F(TableTest, ReadOnlyTablesRefuseWrites) {
