@@ -323,6 +323,9 @@ TEST_F(TableTest, IndexesFollowAppendsChangesAndPack) {
   ASSERT_TRUE(t->seek("1").ok());  // partial key: first CPF starting with "1"
   EXPECT_TRUE(t->found());
   EXPECT_EQ(t->recno(), 2u);
+  ASSERT_TRUE(t->seek("10          and more").ok());  // longer than the key: cut to it
+  EXPECT_TRUE(t->found());
+  EXPECT_EQ(t->recno(), 2u);
   ASSERT_TRUE(t->seek("12").ok());
   EXPECT_FALSE(t->found());
   EXPECT_TRUE(t->eof());

@@ -684,8 +684,9 @@ Status Table::seek(std::string_view key, bool soft) {
   bool landed = false;
   ZEL_RETURN_IF_ERROR(scanIndex(r->entry, +1, &landed));
   if (landed) {
+    // A key longer than the index's is compared over the index's length.
     std::string k = a->expr.evaluate(*this);
-    found_ = k.compare(0, key.size(), key) == 0;
+    found_ = k.compare(0, key.size(), key.substr(0, k.size())) == 0;
   }
   if (!landed || (!found_ && !soft)) setEof();
   return Status::OK();
