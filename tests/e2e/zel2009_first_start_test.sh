@@ -37,6 +37,12 @@ grep -qw -- '-icanon' <<<"$(e2e_stty)" && e2e_fail "terminal left in raw mode"
 for t in CONFIG DEFINE CORES CONFIMP DIRAR00 DIRET00 ZEL909; do
   [ -f "$PROG/$t.DBF" ] || e2e_fail "$t.DBF not made"
 done
+# Every table made, with the index files named after it, is consistent.
+for dbf in "$PROG"/*.DBF; do
+  stem=${dbf%.DBF}
+  shopt -s nullglob; ntx=("$stem"[.]NTX "$stem"[BC][.]NTX); shopt -u nullglob
+  "$DBF" check "$dbf" "${ntx[@]}" >/dev/null || e2e_fail "check of $dbf ${ntx[*]}: $("$DBF" check "$dbf" "${ntx[@]}" 2>&1)"
+done
 config=$("$DBF" dump "$PROG/CONFIG.DBF")
 grep -q '^00,' <<<"$config" || e2e_fail "no row of terminal 00: $config"
 [ "$("$DBF" dump "$PROG/DIRAR00.DBF" | sed -n 2p | cut -d, -f1)" = S ] || e2e_fail "directory list"
