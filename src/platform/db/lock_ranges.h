@@ -21,6 +21,10 @@
 // open the file, as they could with the DOS compilers; our own processes
 // always see each other.
 //
+// Record, file, append and open locks are tried once and refused at once;
+// the index update and memo locks, held only for the writes of one change,
+// are waited for briefly (table.h).
+//
 // All locked bytes lie beyond the data, so locks never block reading.
 #pragma once
 

@@ -21,7 +21,10 @@
 // the new record itself. Lock calls return at once with Status::Locked when
 // another process or handle holds the lock; waiting is the caller's
 // business. Exclusive use needs no locks. Index files are changed under
-// their update lock.
+// their update lock and memos are placed under the memo lock; those two are
+// held by another process only for the few writes of one change, so the
+// table waits them out (up to two seconds for an index, one for a memo)
+// rather than failing a cursor move or a write.
 //
 // Errors are Status values, never exceptions. Not thread-safe: one Table
 // per thread (two Tables on one file lock each other out as two processes
