@@ -145,7 +145,7 @@ class Table final : public RecordView {
   bool visible() const;
 
   // Locks. lockRecord locks one record and, like RLOCK, first releases the
-  // other record locks of this table; lockRecords adds one to those held.
+  // other record locks of this table; addRecordLock adds one to those held.
   Status lockRecord();
   Status lockRecord(uint32_t recno);
   Status addRecordLock(uint32_t recno);
@@ -178,9 +178,10 @@ class Table final : public RecordView {
   // Closes the files and releases every lock; later calls fail.
   Status close();
 
-  // Used by bulk operations: rewrites the table keeping only records for
-  // which keep(recordBytes) is true, truncates, rebuilds the indexes.
-  // REQUIRES exclusive use.
+  // Used by bulk operations: writes the records for which keep(recordBytes)
+  // is true to a new file beside the table, renames it over the table,
+  // rebuilds the indexes and goes to the top. A failure leaves the old
+  // table. REQUIRES exclusive use.
   Status rewrite(const std::function<bool(std::string_view)>& keep);
   // Raw bytes of the current record (deletion byte first).
   std::string_view recordBytes() const { return rec_; }
