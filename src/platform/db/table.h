@@ -69,7 +69,8 @@ class Table final : public RecordView {
   // Opens a table. Locked when another process or handle holds the file in
   // a way the mode cannot share ("network-open failure"); NotFound when the
   // file (or its memo file) is missing; Corruption when it is malformed.
-  // The cursor starts on the first record in record order (or eof).
+  // The cursor starts on the first record in record order (or eof). A
+  // read-only open takes the shared open lock whatever the mode.
   static Result<std::unique_ptr<Table>> open(Env& env, const std::string& path,
                                              OpenMode mode = OpenMode::kShared,
                                              bool readOnly = false);
