@@ -110,7 +110,7 @@ struct Table::Attached {
 };
 
 Table::Table(Env& env, std::string path, OpenMode mode, bool readOnly)
-    : env_(env), path_(std::move(path)), mode_(mode), readOnly_(readOnly) {}
+    : env_(env), path_(std::move(path)), mode_(readOnly ? OpenMode::kShared : mode), readOnly_(readOnly) {}
 
 Table::~Table() { (void)close(); }
 
@@ -142,7 +142,7 @@ Result<std::unique_ptr<Table>> Table::open(Env& env, const std::string& path, Op
   if (!f.ok()) return f.status();
   t->file_ = std::move(f).value();
   // A read-only handle cannot hold a write lock; it opens as shared.
-  LockKind kind = mode == OpenMode::kExclusive && !readOnly ? LockKind::kExclusive : LockKind::kShared;
+  LockKind kind = t->exclusive() ? LockKind::kExclusive : LockKind::kShared;
   Status s = t->file_->lock(locks::kOpenModeOffset, 1, kind);
   if (s.isLocked()) return Status::Locked(path + " is in use by another workstation");
   ZEL_RETURN_IF_ERROR(s);
