@@ -9,6 +9,7 @@
 #include <set>
 
 #include "db_test_util.h"
+#include "platform/db/bulk.h"
 #include "platform/db/table.h"
 
 namespace zel::db::test {
@@ -257,6 +258,128 @@ TEST_F(MultiProcessTest, WriterKilledMidAppendLeavesATableThatOpens) {
     EXPECT_EQ(t->recno(), n + 1);
     EXPECT_EQ(readFile(posixEnv(), path).size(),
               static_cast<size_t>(t->headerSize() + (n + 1) * t->recordSize() + 1));
+  }
+}
+
+// An Env whose process dies (as if killed) just before its n-th write,
+// truncate, sync or rename.
+class DyingEnv : public Env {
+ public:
+  DyingEnv(Env& target, long n) : target_(target), left_(n) {}
+  void tick() {
+    if (--left_ == 0) _exit(kOk);
+  }
+  Result<std::unique_ptr<File>> open(const std::string& path, const OpenOptions& o) override {
+    auto f = target_.open(path, o);
+    if (!f.ok()) return f.status();
+    return std::unique_ptr<File>(new Dying(*this, std::move(f).value()));
+  }
+  bool exists(const std::string& p) override { return target_.exists(p); }
+  bool isDirectory(const std::string& p) override { return target_.isDirectory(p); }
+  Status remove(const std::string& p) override { tick(); return target_.remove(p); }
+  Status rename(const std::string& a, const std::string& b) override { tick(); return target_.rename(a, b); }
+  Status createDirectory(const std::string& p) override { return target_.createDirectory(p); }
+  Result<std::vector<std::string>> list(const std::string& d) override { return target_.list(d); }
+
+ private:
+  class Dying : public File {
+   public:
+    Dying(DyingEnv& env, std::unique_ptr<File> f) : env_(env), f_(std::move(f)) {}
+    Status read(uint64_t off, size_t n, char* buf, size_t* got) override { return f_->read(off, n, buf, got); }
+    Status write(uint64_t off, std::string_view d) override { env_.tick(); return f_->write(off, d); }
+    Result<uint64_t> size() override { return f_->size(); }
+    Status truncate(uint64_t len) override { env_.tick(); return f_->truncate(len); }
+    Status sync() override { env_.tick(); return f_->sync(); }
+    Status lock(uint64_t off, uint64_t len, LockKind k) override { return f_->lock(off, len, k); }
+    Status unlock(uint64_t off, uint64_t len) override { return f_->unlock(off, len); }
+    Result<bool> isLockedByOther(uint64_t off, uint64_t len, LockKind k) override {
+      return f_->isLockedByOther(off, len, k);
+    }
+
+   private:
+    DyingEnv& env_;
+    std::unique_ptr<File> f_;
+  };
+  Env& target_;
+  long left_;
+};
+
+// A process dies before each write of an operation in turn; the table it
+// leaves opens, its memos read, and a rebuild makes its index agree.
+TEST(CrashPoints, EveryWriteOfAnOperation) {
+  struct Op {
+    const char* name;
+    OpenMode mode;
+    std::function<Status(Table&)> run;
+  } ops[] = {
+      {"append with key and memo", OpenMode::kShared,
+       [](Table& t) {
+         ZEL_RETURN_IF_ERROR(t.appendBlank());
+         ZEL_RETURN_IF_ERROR(t.put("CPF", Value("0")));
+         return t.put("OBS", Value(std::string(1500, 'n')));
+       }},
+      {"pack", OpenMode::kExclusive, [](Table& t) { return pack(t); }},
+      {"zap", OpenMode::kExclusive, [](Table& t) { return zap(t); }},
+  };
+  for (const Op& op : ops) {
+    bool finished = false;
+    int deaths = 0;
+    for (long n = 1; !finished && n < 100; ++n) {
+      SCOPED_TRACE(std::string(op.name) + ", dying before write " + std::to_string(n));
+      ScratchDir dir;
+      const std::string path = dir.file("T.DBF"), ntx = dir.file("T.NTX");
+      ASSERT_TRUE(Table::create(posixEnv(), path, {{"CPF", 'C', 11, 0}, {"OBS", 'M', 10, 0}}).ok());
+      {
+        auto t = openTable(posixEnv(), path);
+        for (const char* c : {"3", "1", "2"}) {
+          ASSERT_TRUE(t->appendBlank().ok());
+          ASSERT_TRUE(t->put("CPF", Value(c)).ok());
+          ASSERT_TRUE(t->put("OBS", Value(std::string(600, c[0]))).ok());
+        }
+        ASSERT_TRUE(t->goTo(2).ok());
+        ASSERT_TRUE(t->markDeleted().ok());
+        ASSERT_TRUE(t->createIndex(ntx, "CPF").ok());
+      }
+      pid_t child = spawn([&] {
+        DyingEnv dying(posixEnv(), n);
+        auto t = Table::open(dying, path, op.mode);
+        if (!t.ok() || !(*t)->attachIndex(ntx).ok()) return kOpenFailed;
+        if (!op.run(**t).ok()) return kFailed;
+        (void)(*t)->close();
+        return kLockedOut;  // ran to the end without dying
+      });
+      int code = exitCode(child);
+      ASSERT_TRUE(code == kOk || code == kLockedOut) << code;
+      finished = code == kLockedOut;
+      deaths += code == kOk;
+
+      auto t = Table::open(posixEnv(), path, OpenMode::kExclusive);
+      ASSERT_TRUE(t.ok()) << t.status();
+      uint32_t count = (*t)->recordCount();
+      EXPECT_TRUE(count == 0 || count == 2 || count == 3 || count == 4) << count;
+      std::vector<std::string> cpfs;
+      for (uint32_t r = 1; r <= count; ++r) {
+        ASSERT_TRUE((*t)->goTo(r).ok());
+        auto memo = (*t)->get("OBS");
+        ASSERT_TRUE(memo.ok()) << memo.status();  // never a pointer to unwritten blocks
+        std::string cpf = (*t)->text("CPF");
+        if (!cpf.empty() && cpf != "0") {
+          EXPECT_EQ(memo->text(), std::string(600, cpf[0]));
+        }
+        cpfs.push_back(cpf);
+      }
+      if (Status s = (*t)->attachIndex(ntx); !s.ok() || walk(**t).size() != count) {
+        (*t)->clearIndexes();
+        ASSERT_TRUE((*t)->createIndex(ntx, "CPF").ok());
+      }
+      std::vector<uint32_t> order = walk(**t);
+      EXPECT_EQ(order.size(), count);
+      std::vector<std::string> keys;
+      for (uint32_t r : order) keys.push_back(cpfs[r - 1]);
+      EXPECT_TRUE(std::is_sorted(keys.begin(), keys.end()));
+    }
+    EXPECT_TRUE(finished) << op.name;
+    EXPECT_GE(deaths, 3) << op.name;  // the sweep really stopped the operation midway
   }
 }
 
