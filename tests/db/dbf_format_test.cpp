@@ -202,6 +202,40 @@ TEST(DbfFormat, MalformedAndDamagedFiles) {
   }
 }
 
+// An exclusive open repairs the header and the end of a damaged table; a
+// shared one only counts right and leaves the file to whoever is writing it.
+TEST(DbfFormat, ExclusiveOpenRepairsTheCount) {
+  const std::string good = sampleTable();
+  const std::string noMark = good.substr(0, good.size() - 1);
+  struct Case {
+    const char* what;
+    std::string bytes;
+    bool countWrong;
+  } cases[] = {
+      {"killed appender", good.substr(0, 4) + '\x01' + good.substr(5), true},
+      {"count beyond the records", good.substr(0, 4) + '\x07' + good.substr(5), true},
+      {"partial record", noMark + " 4      ", false},
+      {"garbage at the end", good + "GARBAGE GARBAGE GARBAGE", false},
+      {"no end mark", noMark, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto env = makeMemEnv();
+    writeFile(*env, "S.DBF", c.bytes);
+    {
+      auto shared = openTable(*env, "S.DBF", OpenMode::kShared);
+      EXPECT_EQ(shared->countRepaired(), c.countWrong);
+      EXPECT_EQ(shared->recordCount(), 3u);
+    }
+    EXPECT_EQ(readFile(*env, "S.DBF"), c.bytes);
+    auto t = openTable(*env, "S.DBF");
+    EXPECT_EQ(t->countRepaired(), c.countWrong);
+    EXPECT_EQ(readFile(*env, "S.DBF").substr(4), good.substr(4));  // count, records, end mark
+    t.reset();
+    EXPECT_FALSE(openTable(*env, "S.DBF")->countRepaired());
+  }
+}
+
 // A table cut short opens, and the next append goes right after the last
 // whole record, leaving a sound file.
 TEST(DbfFormat, AppendAfterACutRepairsTheFile) {

@@ -184,6 +184,20 @@ Result<std::unique_ptr<Table>> Table::open(Env& env, const std::string& path, Op
   }
   t->open_ = true;
   ZEL_RETURN_IF_ERROR(t->refreshCount());
+  t->countRepaired_ = t->count_ != t->layout_.headerCount;
+  if (t->exclusive()) {
+    // Alone with the file: make the header and the end agree with the
+    // records (no partial record, no garbage, the end mark), so every
+    // reader counts the same.
+    uint64_t end = t->layout_.recordOffset(t->count_ + 1);
+    auto now = t->file_->size();
+    if (!now.ok()) return now.status();
+    if (*now != end + 1) {
+      ZEL_RETURN_IF_ERROR(t->file_->truncate(end));
+      ZEL_RETURN_IF_ERROR(t->file_->write(end, std::string(1, kEndOfFile)));
+    }
+    if (t->countRepaired_) ZEL_RETURN_IF_ERROR(t->writeHeaderCount(t->count_));
+  }
   ZEL_RETURN_IF_ERROR(t->goTop());
   return t;
 }

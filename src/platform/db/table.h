@@ -96,6 +96,12 @@ class Table final : public RecordView {
   uint32_t recordCount();
   // Re-reads the record count (and the current record) from the file.
   Status refresh();
+  // Whether the header's record count disagreed with the whole records in
+  // the file at open (a writer stopped between record and header, a file
+  // cut short); the records present count. An exclusive open also rewrites
+  // the header count and tidies the end of the file (a partial record or
+  // garbage cut off, the end mark written).
+  bool countRepaired() const { return countRepaired_; }
 
   // Cursor.
   Status goTop();
@@ -220,6 +226,7 @@ class Table final : public RecordView {
   bool readOnly_;
   bool open_ = false;
   bool modified_ = false;
+  bool countRepaired_ = false;
   std::unique_ptr<File> file_;
   std::unique_ptr<MemoFile> memo_;
   DbfLayout layout_;
