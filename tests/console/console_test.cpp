@@ -5,27 +5,12 @@
 #include "platform/console/console.h"
 #include "platform/sys/clock.h"
 #include "platform/sys/cp850.h"
+#include "support/headless_console.h"
 
 namespace zel {
 namespace {
 
-class ConsoleTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    auto b = std::make_unique<HeadlessBackend>();
-    backend = b.get();
-    con = std::make_unique<Console>(std::move(b));
-    auto clk = std::make_unique<ManualClock>();
-    manual = clk.get();
-    oldClock = setClock(std::move(clk));
-  }
-  void TearDown() override { setClock(std::move(oldClock)); }
-
-  HeadlessBackend* backend = nullptr;
-  std::unique_ptr<Console> con;
-  ManualClock* manual = nullptr;
-  std::unique_ptr<Clock> oldClock;
-};
+class ConsoleTest : public ::testing::Test, protected test_support::HeadlessConsole {};
 
 TEST_F(ConsoleTest, SayUsesStandardColourAndLeavesCursorAfterText) {
   con->setColour("GR+/B,W/N");

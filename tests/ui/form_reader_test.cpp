@@ -9,6 +9,7 @@
 #include "platform/console/console.h"
 #include "platform/console/keys.h"
 #include "platform/sys/cp850.h"
+#include "support/headless_console.h"
 #include "ui/value_printer.h"
 
 namespace zel {
@@ -17,22 +18,12 @@ namespace {
 constexpr Attr kEnhanced = 0x70;    // N/W
 constexpr Attr kUnselected = 0x1E;  // GR+/B
 
-class FormReaderTest : public ::testing::Test {
+class FormReaderTest : public ::testing::Test, protected test_support::HeadlessConsole {
  protected:
-  void SetUp() override {
-    auto b = std::make_unique<HeadlessBackend>();
-    backend = b.get();
-    con = std::make_unique<Console>(std::move(b));
-    con->setColour("W/N,N/W,N/N,N/N,GR+/B");
-  }
-  std::string at(int row, int col, int len) const {
-    return con->screen().rowText(row).substr(static_cast<size_t>(col), static_cast<size_t>(len));
-  }
+  void SetUp() override { con->setColour("W/N,N/W,N/N,N/N,GR+/B"); }
+  std::string at(int row, int col, int len) const { return textAt(row, col, len); }
   void type(std::initializer_list<int> keys) { backend->push(keys); }
   void type(std::string_view text) { backend->pushText(text); }
-
-  HeadlessBackend* backend = nullptr;
-  std::unique_ptr<Console> con;
 };
 
 // Three fields (a name, an amount, a date) walked with the form keys.

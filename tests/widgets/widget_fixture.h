@@ -11,43 +11,31 @@
 #include "platform/console/keys.h"
 #include "platform/sys/clock.h"
 #include "platform/sys/cp850.h"
+#include "support/headless_console.h"
 
 namespace zel {
 
-class WidgetTest : public ::testing::Test {
+class WidgetTest : public ::testing::Test, protected test_support::HeadlessConsole {
  protected:
   // Pushing this key takes a copy of the screen while a widget waits for a
   // key; the widget itself never sees it.
   static constexpr int kSnap = key::kF11;
 
   void SetUp() override {
-    auto b = std::make_unique<HeadlessBackend>();
-    backend = b.get();
-    con = std::make_unique<Console>(std::move(b));
-    auto clk = std::make_unique<ManualClock>();
-    manual = clk.get();
-    oldClock = setClock(std::move(clk));
     con->bindKey(kSnap, [this](const ReadContext&) {
       snap = con->screen();
       shots.push_back(snap);
       ++snaps;
     });
   }
-  void TearDown() override { setClock(std::move(oldClock)); }
 
   // Text of `len` cells of the last snapshot (or of the live screen).
   std::string snapText(int row, int col, int len) const {
     return snap.rowText(row).substr(static_cast<size_t>(col), static_cast<size_t>(len));
   }
-  std::string liveText(int row, int col, int len) const {
-    return con->screen().rowText(row).substr(static_cast<size_t>(col), static_cast<size_t>(len));
-  }
+  std::string liveText(int row, int col, int len) const { return textAt(row, col, len); }
   void fillScreen(unsigned char ch, Attr a) { con->screen().fill(0, 0, 24, 79, ch, a); }
 
-  HeadlessBackend* backend = nullptr;
-  std::unique_ptr<Console> con;
-  ManualClock* manual = nullptr;
-  std::unique_ptr<Clock> oldClock;
   Screen snap;                // the last snapshot
   std::vector<Screen> shots;  // all of them, in order
   int snaps = 0;
