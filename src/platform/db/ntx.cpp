@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <unordered_set>
 
 namespace zel::db {
@@ -10,6 +11,8 @@ namespace {
 
 // Beyond this many decoded pages the cache starts afresh (at call start).
 constexpr size_t kMaxCachedPages = 4096;
+// The same in deferred use, where a dropped page costs a read and a write.
+constexpr size_t kMaxDeferredPages = 32768;
 // Build writes its pages in chunks of this many bytes.
 constexpr size_t kBuildChunk = 256 * 1024;
 
@@ -50,6 +53,7 @@ NtxIndex::NtxIndex(std::unique_ptr<File> file, std::string name)
     : file_(std::move(file)), name_(std::move(name)) {}
 
 NtxIndex::~NtxIndex() {
+  (void)commit();
   if (readDepth_ > 0 || updateDepth_ > 0) (void)file_->unlock(kNtxLockOffset, 1);
 }
 
@@ -128,6 +132,16 @@ Status NtxIndex::beginRead() { return acquire(false); }
 void NtxIndex::endRead() { release(false); }
 
 Status NtxIndex::acquire(bool exclusive) {
+  if (deferred_) {
+    // Alone with the file: no lock, nothing to re-read. The cache is only
+    // bounded, so write what it holds before dropping it.
+    if (updateDepth_ == 0 && readDepth_ == 0 && cache_.size() > kMaxDeferredPages) {
+      ZEL_RETURN_IF_ERROR(commit());
+      dropCache();
+    }
+    ++(exclusive ? updateDepth_ : readDepth_);
+    return Status::OK();
+  }
   if (exclusive) {
     if (updateDepth_ == 0) {
       ZEL_RETURN_IF_ERROR(file_->lock(kNtxLockOffset, 1, LockKind::kExclusive));
@@ -155,6 +169,10 @@ Status NtxIndex::acquire(bool exclusive) {
 }
 
 void NtxIndex::release(bool exclusive) {
+  if (deferred_) {
+    --(exclusive ? updateDepth_ : readDepth_);
+    return;
+  }
   if (exclusive) {
     if (--updateDepth_ > 0) return;
     if (readDepth_ > 0)
@@ -198,6 +216,10 @@ void NtxIndex::dropCache() {
 }
 
 Status NtxIndex::writeHeader(bool countVersion) {
+  if (deferred_) {
+    headerDirty_ = true;
+    return Status::OK();
+  }
   if (countVersion) ++hdr_.version;
   std::string h = encodeNtxHeader(hdr_);
   // Only the fields this code owns: other writers may keep more up there.
@@ -218,22 +240,75 @@ Result<const NtxPage*> NtxIndex::page(uint32_t off) {
   return &cache_.emplace(off, std::move(*p)).first->second;
 }
 
-Status NtxIndex::writePage(uint32_t off, const NtxPage& p) {
+Status NtxIndex::writePage(uint32_t off, NtxPage p) {
   if (p.count() > hdr_.maxItems) return corrupt("page overflow while writing");
-  ZEL_RETURN_IF_ERROR(file_->write(off, encodeNtxPage(p, hdr_)));
+  if (deferred_) {
+    dirty_.insert(off);
+    freeDirty_.erase(off);
+  } else {
+    ZEL_RETURN_IF_ERROR(file_->write(off, encodeNtxPage(p, hdr_)));
+  }
   fileSize_ = std::max<uint64_t>(fileSize_, off + uint64_t{kNtxPageSize});
-  cache_[off] = p;
+  cache_[off] = std::move(p);
   return Status::OK();
+}
+
+Status NtxIndex::setDeferred(bool on) {
+  if (!on) ZEL_RETURN_IF_ERROR(commit());
+  deferred_ = on;
+  return Status::OK();
+}
+
+Status NtxIndex::commit() {
+  if (dirty_.empty() && freeDirty_.empty() && !headerDirty_) return Status::OK();
+  std::map<uint32_t, std::string_view> out;
+  std::vector<std::string> encoded;
+  encoded.reserve(dirty_.size());
+  for (uint32_t off : dirty_) {
+    auto it = cache_.find(off);
+    if (it == cache_.end()) return corrupt("changed page " + num(off) + " left the cache");
+    encoded.push_back(encodeNtxPage(it->second, hdr_));
+    out[off] = encoded.back();
+  }
+  for (auto& [off, bytes] : freeDirty_) out[off] = bytes;
+  // Runs of adjacent pages go out in one write.
+  std::string run;
+  uint64_t runAt = 0;
+  for (auto& [off, bytes] : out) {
+    if (!run.empty() && (runAt + run.size() != off || run.size() >= kBuildChunk)) {
+      ZEL_RETURN_IF_ERROR(file_->write(runAt, run));
+      run.clear();
+    }
+    if (run.empty()) runAt = off;
+    run.append(bytes);
+  }
+  if (!run.empty()) ZEL_RETURN_IF_ERROR(file_->write(runAt, run));
+  dirty_.clear();
+  freeDirty_.clear();
+  headerDirty_ = false;
+  bool was = deferred_;
+  deferred_ = false;
+  Status s = writeHeader();
+  deferred_ = was;
+  return s;
+}
+
+Result<std::string> NtxIndex::readFreePage(uint32_t off) {
+  auto it = freeDirty_.find(off);
+  if (it != freeDirty_.end()) return it->second;
+  std::string buf(kNtxPageSize, '\0');
+  size_t got = 0;
+  ZEL_RETURN_IF_ERROR(file_->read(off, kNtxPageSize, buf.data(), &got));
+  buf.resize(got);
+  return buf;
 }
 
 Result<uint32_t> NtxIndex::allocPage() {
   if (hdr_.freePage != 0) {
     uint32_t off = hdr_.freePage;
-    std::string buf(kNtxPageSize, '\0');
-    size_t got = 0;
-    ZEL_RETURN_IF_ERROR(file_->read(off, kNtxPageSize, buf.data(), &got));
-    buf.resize(got);
-    auto next = decodeNtxFreeNext(buf, hdr_, off, fileSize_);
+    auto buf = readFreePage(off);
+    if (!buf.ok()) return buf.status();
+    auto next = decodeNtxFreeNext(*buf, hdr_, off, fileSize_);
     if (!next.ok()) return corrupt(next.status().message());
     if (*next == off || off == hdr_.root || cache_.count(off) > 0)
       return corrupt("free chain reaches page " + num(off) + ", which is in use");
@@ -248,7 +323,12 @@ Result<uint32_t> NtxIndex::allocPage() {
 }
 
 Status NtxIndex::freePage(uint32_t off) {
-  ZEL_RETURN_IF_ERROR(file_->write(off, encodeNtxFreePage(hdr_.freePage, hdr_)));
+  if (deferred_) {
+    freeDirty_[off] = encodeNtxFreePage(hdr_.freePage, hdr_);
+    dirty_.erase(off);
+  } else {
+    ZEL_RETURN_IF_ERROR(file_->write(off, encodeNtxFreePage(hdr_.freePage, hdr_)));
+  }
   hdr_.freePage = off;
   cache_.erase(off);
   return Status::OK();
@@ -500,13 +580,22 @@ Status NtxIndex::insertLocked(std::string_view key, uint32_t recno) {
   for (size_t level = path.size(); level-- > 0;) {
     auto p = page(path[level].page);
     if (!p.ok()) return p.status();
-    NtxPage pg = **p;
     size_t i = path[level].idx;
+    if (deferred_ && (*p)->count() < hdr_.maxItems) {
+      // Nothing to write yet: the cached page takes the key in place.
+      NtxPage& in = cache_.find(path[level].page)->second;
+      in.keys.insert(in.keys.begin() + static_cast<long>(i), upKey);
+      in.recnos.insert(in.recnos.begin() + static_cast<long>(i), upRec);
+      in.children.insert(in.children.begin() + static_cast<long>(i) + 1, upChild);
+      dirty_.insert(path[level].page);
+      return writeLefts();
+    }
+    NtxPage pg = **p;
     pg.keys.insert(pg.keys.begin() + static_cast<long>(i), upKey);
     pg.recnos.insert(pg.recnos.begin() + static_cast<long>(i), upRec);
     pg.children.insert(pg.children.begin() + static_cast<long>(i) + 1, upChild);
     if (pg.count() <= hdr_.maxItems) {
-      ZEL_RETURN_IF_ERROR(writePage(path[level].page, pg));
+      ZEL_RETURN_IF_ERROR(writePage(path[level].page, std::move(pg)));
       return writeLefts();
     }
     // Split: the middle key moves up, the right half goes to a new page.
@@ -522,7 +611,7 @@ Status NtxIndex::insertLocked(std::string_view key, uint32_t recno) {
     pg.children.resize(mid + 1);
     auto roff = allocPage();
     if (!roff.ok()) return roff.status();
-    ZEL_RETURN_IF_ERROR(writePage(*roff, right));
+    ZEL_RETURN_IF_ERROR(writePage(*roff, std::move(right)));
     lefts.emplace_back(path[level].page, std::move(pg));
     upChild = *roff;
   }
@@ -532,7 +621,7 @@ Status NtxIndex::insertLocked(std::string_view key, uint32_t recno) {
   root.children = {hdr_.root, upChild};
   auto r = allocPage();
   if (!r.ok()) return r.status();
-  ZEL_RETURN_IF_ERROR(writePage(*r, root));
+  ZEL_RETURN_IF_ERROR(writePage(*r, std::move(root)));
   hdr_.root = *r;
   ZEL_RETURN_IF_ERROR(writeHeader(false));
   return writeLefts();
@@ -568,7 +657,7 @@ Status NtxIndex::removeLocked(std::string_view key, uint32_t recno) {
     holder.keys[i] = (*lp)->keys.back();
     holder.recnos[i] = (*lp)->recnos.back();
     path.back().idx = (*lp)->count() - 1;
-    ZEL_RETURN_IF_ERROR(writePage(holderOff, holder));
+    ZEL_RETURN_IF_ERROR(writePage(holderOff, std::move(holder)));
   }
   auto lp = page(path.back().page);
   if (!lp.ok()) return lp.status();
@@ -577,7 +666,7 @@ Status NtxIndex::removeLocked(std::string_view key, uint32_t recno) {
   leaf.keys.erase(leaf.keys.begin() + static_cast<long>(i));
   leaf.recnos.erase(leaf.recnos.begin() + static_cast<long>(i));
   leaf.children.pop_back();
-  ZEL_RETURN_IF_ERROR(writePage(path.back().page, leaf));
+  ZEL_RETURN_IF_ERROR(writePage(path.back().page, std::move(leaf)));
   return rebalance(path);
 }
 
@@ -673,55 +762,78 @@ Status NtxIndex::rebalance(Path& path) {
 }
 
 Status NtxIndex::build(const std::vector<NtxEntry>& entries) {
-  NTX_SCOPE(true);
+  const size_t ks = hdr_.keySize;
+  std::string flat;
+  flat.reserve(entries.size() * (ks + 4));
   for (size_t i = 0; i < entries.size(); ++i) {
-    if (entries[i].key.size() != hdr_.keySize)
+    if (entries[i].key.size() != ks)
       return Status::InvalidArgument(name_ + ": build key " + num(i) + " has the wrong size");
-    if (i > 0 && entries[i].key < entries[i - 1].key)
-      return Status::InvalidArgument(name_ + ": build keys are not sorted at " + num(i));
+    char r[4];
+    putLE32(r, entries[i].recno);
+    flat.append(entries[i].key);
+    flat.append(r, 4);
   }
-  std::vector<const NtxEntry*> items;
-  items.reserve(entries.size());
-  for (const NtxEntry& e : entries)
-    if (!hdr_.unique || items.empty() || items.back()->key != e.key) items.push_back(&e);
+  return build(flat.data(), entries.size());
+}
+
+Status NtxIndex::build(const char* items, size_t count) {
+  NTX_SCOPE(true);
+  const size_t ks = hdr_.keySize, stride = ks + 4;
+  if (count >= UINT32_MAX) return Status::InvalidArgument(name_ + ": too many keys");
+  auto item = [&](size_t i) { return items + i * stride; };
+  std::vector<uint32_t> level;  // positions in `items` of the level being written
+  level.reserve(count);
+  for (size_t i = 0; i < count; ++i) {
+    if (i > 0) {
+      int c = std::memcmp(item(i - 1), item(i), ks);
+      if (c > 0) return Status::InvalidArgument(name_ + ": build keys are not sorted at " + num(i));
+      if (c == 0 && hdr_.unique) continue;
+    }
+    level.push_back(static_cast<uint32_t>(i));
+  }
 
   dropCache();
+  dirty_.clear();
+  freeDirty_.clear();
   ZEL_RETURN_IF_ERROR(file_->truncate(kNtxPageSize));
   fileSize_ = kNtxPageSize;
   hdr_.freePage = 0;
   const size_t m = hdr_.maxItems;
+  const size_t base = 2 + 2 * (m + 1), itemSize = hdr_.itemSize();
   uint32_t nextOff = kNtxPageSize;
   std::vector<uint32_t> children;  // of the level being written; empty for leaves
+  std::string buf;
   while (true) {
     // As few pages as can hold the level, the keys spread evenly over them;
     // one key between two neighbours moves up a level.
-    const size_t n = items.size();
+    const size_t n = level.size();
     const size_t pages = n <= m ? 1 : (n + 1 + m) / (m + 1);
     const size_t inPages = n - (pages - 1);
-    std::vector<const NtxEntry*> up;
-    std::vector<uint32_t> offs;
-    std::string buf;
+    std::vector<uint32_t> up, offs;
     uint32_t bufOff = nextOff;
     size_t pos = 0, cpos = 0;
+    buf.clear();
     for (size_t j = 0; j < pages; ++j) {
-      size_t cnt = inPages / pages + (j < inPages % pages ? 1 : 0);
-      NtxPage pg;
-      for (size_t k = 0; k < cnt; ++k) {
-        pg.keys.push_back(items[pos]->key);
-        pg.recnos.push_back(items[pos]->recno);
-        ++pos;
+      const size_t cnt = inPages / pages + (j < inPages % pages ? 1 : 0);
+      const size_t at0 = buf.size();
+      buf.resize(at0 + kNtxPageSize, '\0');
+      char* p = buf.data() + at0;
+      putLE16(p, static_cast<uint16_t>(cnt));
+      for (size_t i = 0; i <= m; ++i) {
+        const size_t at = base + i * itemSize;
+        putLE16(p + 2 + 2 * i, static_cast<uint16_t>(at));
+        if (i <= cnt && !children.empty()) putLE32(p + at, children[cpos + i]);
+        if (i < cnt) {
+          const char* it = item(level[pos + i]);
+          std::memcpy(p + at + 4, it + ks, 4);
+          std::memcpy(p + at + 8, it, ks);
+        }
       }
-      if (children.empty()) {
-        pg.children.assign(cnt + 1, 0);
-      } else {
-        pg.children.assign(children.begin() + static_cast<long>(cpos),
-                           children.begin() + static_cast<long>(cpos + cnt + 1));
-        cpos += cnt + 1;
-      }
-      buf += encodeNtxPage(pg, hdr_);
+      pos += cnt;
+      if (!children.empty()) cpos += cnt + 1;
       offs.push_back(nextOff);
       nextOff += kNtxPageSize;
-      if (j + 1 < pages) up.push_back(items[pos++]);
+      if (j + 1 < pages) up.push_back(level[pos++]);
       if (buf.size() >= kBuildChunk || j + 1 == pages) {
         ZEL_RETURN_IF_ERROR(file_->write(bufOff, buf));
         bufOff = nextOff;
@@ -733,7 +845,7 @@ Status NtxIndex::build(const std::vector<NtxEntry>& entries) {
       hdr_.root = offs[0];
       break;
     }
-    items = std::move(up);
+    level = std::move(up);
     children = std::move(offs);
   }
   return writeHeader();
@@ -782,11 +894,9 @@ Result<NtxStats> NtxIndex::check(uint32_t lastRec) {
   for (uint32_t off = hdr_.freePage; off != 0;) {
     if (!seen.insert(off).second)
       return corrupt("free page " + num(off) + " is in use or chained twice");
-    std::string buf(kNtxPageSize, '\0');
-    size_t got = 0;
-    ZEL_RETURN_IF_ERROR(file_->read(off, kNtxPageSize, buf.data(), &got));
-    buf.resize(got);
-    auto next = decodeNtxFreeNext(buf, hdr_, off, fileSize_);
+    auto buf = readFreePage(off);
+    if (!buf.ok()) return buf.status();
+    auto next = decodeNtxFreeNext(*buf, hdr_, off, fileSize_);
     if (!next.ok()) return corrupt(next.status().message());
     ++st.freePages;
     off = *next;

@@ -18,6 +18,14 @@
 // program never serve each other stale pages. (A program that changes pages
 // without writing the header is seen only once the file size changes.)
 //
+// Exclusive use (setDeferred): when the table that owns the file holds it
+// exclusively no other process reads or writes it, so the lock and the
+// header re-read are skipped and changed pages and the header stay in memory
+// until commit() (also done when the cache grows too large, by setDeferred
+// (false) and on destruction). A process killed in between leaves an index
+// that may miss recent keys or be inconsistent; rebuilding it from the table
+// mends it.
+//
 // Writes are ordered so that a process killed between two of them leaves a
 // tree that still holds every key (some perhaps twice, which check() reports
 // and a rebuild mends): new pages before the pointers to them, a key's new
@@ -34,6 +42,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <unordered_set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -92,6 +101,8 @@ class NtxIndex {
   int maxItems() const { return hdr_.maxItems; }
   uint16_t version() const { return hdr_.version; }
   const std::string& name() const { return name_; }
+  // How many entries the file can hold at most (bounds walks over it).
+  uint64_t maxEntries() const { return (fileSize_ / kNtxPageSize + 1) * (hdr_.maxItems + 1u); }
   // Corruption when the file's key size or decimals differ from `key`'s.
   Status matches(const KeyExpr& key) const;
 
@@ -114,6 +125,9 @@ class NtxIndex {
   // Replaces the whole content with `entries`, sorted by key (equal keys in
   // the order given), writing full pages bottom-up.
   Status build(const std::vector<NtxEntry>& entries);
+  // The same from `count` items in one buffer, each keySize() key bytes then
+  // the record number (u32, little endian), already in order.
+  Status build(const char* items, size_t count);
 
   // Calls `fn` for every entry in order until it returns false.
   Status walk(const std::function<bool(const NtxEntry&)>& fn);
@@ -122,6 +136,14 @@ class NtxIndex {
   // keys in order, leaves at one depth, no page reached twice, a sound free
   // chain, and (when lastRec > 0) record numbers in 1..lastRec.
   Result<NtxStats> check(uint32_t lastRec = 0);
+
+  // Keeps changes in memory until commit() (see above); turning it off
+  // commits first.
+  Status setDeferred(bool on);
+  bool deferred() const { return deferred_; }
+  // Writes the pages and header changed in memory (deferred use), pages in
+  // offset order and in large writes, the header last.
+  Status commit();
 
   // Holds the update lock (exclusive) across several calls; nests.
   Status beginUpdate();
@@ -161,7 +183,8 @@ class NtxIndex {
   Status readHeaderFromDisk(NtxHeader* h);
   Status writeHeader(bool countVersion = true);
   Result<const NtxPage*> page(uint32_t off);
-  Status writePage(uint32_t off, const NtxPage& p);
+  Status writePage(uint32_t off, NtxPage p);
+  Result<std::string> readFreePage(uint32_t off);
   Result<uint32_t> allocPage();
   Status freePage(uint32_t off);
   void dropCache();
@@ -193,6 +216,11 @@ class NtxIndex {
   // step without a new descent.
   Path cursor_;
   std::optional<NtxEntry> cursorEntry_;
+  // Deferred use: pages (in cache_) and free pages changed in memory only.
+  bool deferred_ = false;
+  bool headerDirty_ = false;
+  std::unordered_set<uint32_t> dirty_;
+  std::unordered_map<uint32_t, std::string> freeDirty_;
 };
 
 }  // namespace zel::db

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <thread>
 
 #include "platform/db/lock_ranges.h"
@@ -204,8 +205,8 @@ Result<std::unique_ptr<Table>> Table::open(Env& env, const std::string& path, Op
 
 Status Table::close() {
   if (!open_) return Status::OK();
-  Status s;
-  if (modified_ && !readOnly_) s = writeDate();
+  Status s = commitDeferred();
+  if (s.ok() && modified_ && !readOnly_) s = writeDate();
   (void)unlockAll();
   indexes_.clear();
   memo_.reset();
@@ -243,26 +244,71 @@ Status Table::checkRecordWritable() const {
 
 Status Table::refreshCount() {
   ZEL_RETURN_IF_ERROR(checkOpen());
+  ZEL_RETURN_IF_ERROR(writeDeferredCount());
+  auto size = file_->size();
+  if (!size.ok()) return size.status();
+  // Appends always grow the file and only exclusive use shrinks it, so an
+  // unchanged size means an unchanged count.
+  if (countKnown_ && *size == countSize_) return Status::OK();
+  block_.clear();
   char b[4];
   ZEL_RETURN_IF_ERROR(readExact(*file_, 4, 4, b, path_ + " header"));
   layout_.headerCount = static_cast<uint8_t>(b[0]) | static_cast<uint32_t>(static_cast<uint8_t>(b[1])) << 8 |
                         static_cast<uint32_t>(static_cast<uint8_t>(b[2])) << 16 |
                         static_cast<uint32_t>(static_cast<uint8_t>(b[3])) << 24;
-  auto size = file_->size();
-  if (!size.ok()) return size.status();
   uint64_t inFile = *size > layout_.headerLength ? (*size - layout_.headerLength) / layout_.recordLength : 0;
   // Records past the header count: a writer killed before it rewrote the
-  // header. Their deletion bytes tell whole records from trailing garbage.
-  std::string firstBytes;
-  for (uint64_t r = layout_.headerCount + 1; r <= inFile && firstBytes.size() < 4096; ++r) {
-    char c;
+  // header (in exclusive use the count is written only at flush and close,
+  // so there may be many). Their deletion bytes tell whole records from
+  // trailing garbage; they are read a block at a time.
+  std::string firstBytes, buf;
+  const uint64_t per = std::max<uint64_t>(1, (1u << 20) / layout_.recordLength);
+  for (uint64_t r = uint64_t{layout_.headerCount} + 1; r <= inFile && r <= UINT32_MAX;) {
+    uint64_t n = std::min(per, inFile - r + 1);
+    buf.assign(n * layout_.recordLength, '\0');
     size_t got = 0;
-    ZEL_RETURN_IF_ERROR(file_->read(layout_.recordOffset(static_cast<uint32_t>(r)), 1, &c, &got));
-    if (got != 1 || (c != ' ' && c != '*')) break;
-    firstBytes += c;
+    ZEL_RETURN_IF_ERROR(file_->read(layout_.recordOffset(static_cast<uint32_t>(r)), buf.size(), buf.data(), &got));
+    bool stop = got < buf.size();
+    for (uint64_t k = 0; k < n && (k + 1) * layout_.recordLength <= got; ++k) {
+      char c = buf[k * layout_.recordLength];
+      if (c != ' ' && c != '*') {
+        stop = true;
+        break;
+      }
+      firstBytes += c;
+    }
+    if (stop) break;
+    r += n;
   }
   count_ = reconcileCount(layout_, *size, firstBytes);
+  countKnown_ = true;
+  countSize_ = *size;
   return Status::OK();
+}
+
+Status Table::writePending() {
+  if (pending_.empty()) return Status::OK();
+  pending_ += kEndOfFile;
+  Status s = file_->write(layout_.recordOffset(pendingFirst_), pending_);
+  pending_.clear();
+  return s;
+}
+
+Status Table::writeDeferredCount() {
+  ZEL_RETURN_IF_ERROR(writePending());
+  if (!countDirty_) return Status::OK();
+  ZEL_RETURN_IF_ERROR(writeHeaderCount(count_));
+  countDirty_ = false;
+  return Status::OK();
+}
+
+Status Table::commitDeferred() {
+  Status s = writeDeferredCount();
+  for (auto& a : indexes_) {
+    Status c = a->ntx->commit();
+    if (s.ok()) s = c;
+  }
+  return s;
 }
 
 uint32_t Table::recordCount() {
@@ -289,14 +335,44 @@ Status Table::readRecord(uint32_t recno) {
     setEof();
     return Status::OK();
   }
-  std::string buf(layout_.recordLength, '\0');
-  Status s = readExact(*file_, layout_.recordOffset(recno), buf.size(), buf.data(),
-                       path_ + " record " + std::to_string(recno));
+  const size_t len = layout_.recordLength;
+  if (!pending_.empty() && recno >= pendingFirst_) {
+    rec_.assign(pending_, size_t{recno - pendingFirst_} * len, len);
+    recno_ = recno;
+    eof_ = false;
+    return Status::OK();
+  }
+  if (exclusive() && recno >= blockFirst_ && recno - blockFirst_ < block_.size() / len) {
+    rec_.assign(block_, (recno - blockFirst_) * len, len);
+    recno_ = recno;
+    eof_ = false;
+    return Status::OK();
+  }
+  Status s;
+  if (exclusive() && !eof_ && recno == recno_ + 1) {
+    // Reading forward in exclusive use: the records that follow come in
+    // the same read, as nobody else can change them.
+    uint32_t onDisk = pending_.empty() ? count_ : pendingFirst_ - 1;
+    size_t n = std::min<size_t>(onDisk - recno + 1, std::max<size_t>(1, kReadAhead / len));
+    block_.assign(n * len, '\0');
+    s = readExact(*file_, layout_.recordOffset(recno), block_.size(), block_.data(),
+                  path_ + " record " + std::to_string(recno));
+    if (s.ok()) {
+      blockFirst_ = recno;
+      rec_.assign(block_, 0, len);
+    } else {
+      block_.clear();
+    }
+  } else {
+    std::string buf(len, '\0');
+    s = readExact(*file_, layout_.recordOffset(recno), buf.size(), buf.data(),
+                  path_ + " record " + std::to_string(recno));
+    if (s.ok()) rec_ = std::move(buf);
+  }
   if (!s.ok()) {
     setEof();
     return s;
   }
-  rec_ = std::move(buf);
   recno_ = recno;
   eof_ = false;
   return Status::OK();
@@ -376,9 +452,14 @@ Status Table::writeRecordBytes(uint32_t recno, std::string updated) {
   size_t from = 0, to = updated.size();
   while (from < to && updated[from] == rec_[from]) ++from;
   while (to > from && updated[to - 1] == rec_[to - 1]) --to;
-  if (from < to)
+  if (from < to && !pending_.empty() && recno >= pendingFirst_) {
+    pending_.replace(size_t{recno - pendingFirst_} * layout_.recordLength + from, to - from,
+                     std::string_view(updated).substr(from, to - from));
+  } else if (from < to) {
+    block_.clear();
     ZEL_RETURN_IF_ERROR(file_->write(layout_.recordOffset(recno) + from,
                                      std::string_view(updated).substr(from, to - from)));
+  }
   rec_ = std::move(updated);
   modified_ = true;
   for (auto& c : changes) {
@@ -479,12 +560,23 @@ Status Table::appendRecord(std::string record) {
     }
     // Record and end mark first, then the header: a writer killed between
     // the two leaves a whole record that the next open counts.
-    std::string bytes = record;
-    bytes += kEndOfFile;
-    ZEL_RETURN_IF_ERROR(file_->write(layout_.recordOffset(r), bytes));
+    if (shared) {
+      std::string bytes = record;
+      bytes += kEndOfFile;
+      ZEL_RETURN_IF_ERROR(file_->write(layout_.recordOffset(r), bytes));
+      ZEL_RETURN_IF_ERROR(writeHeaderCount(r));
+    } else {
+      // Alone with the file: new records gather in memory and the count
+      // waits for flush or close; the records past the header's count are
+      // counted by any open until then.
+      if (pending_.empty()) pendingFirst_ = r;
+      pending_ += record;
+      countDirty_ = true;
+      if (pending_.size() >= kWriteBehind) ZEL_RETURN_IF_ERROR(writePending());
+    }
     count_ = r;
     modified_ = true;
-    ZEL_RETURN_IF_ERROR(writeHeaderCount(r));
+    countSize_ = layout_.recordOffset(r + 1) + 1;
     rec_ = std::move(record);
     recno_ = r;
     eof_ = bof_ = found_ = false;
@@ -511,6 +603,7 @@ Status Table::rewrite(const std::function<bool(std::string_view)>& keep) {
   auto opened = env_.open(tmp, o);
   if (!opened.ok()) return opened.status();
   std::unique_ptr<File> nf = std::move(opened).value();
+  ZEL_RETURN_IF_ERROR(writePending());
   auto build = [&]() -> Status {
     std::string header(layout_.headerLength, '\0');
     ZEL_RETURN_IF_ERROR(readExact(*file_, 0, header.size(), header.data(), path_ + " header"));
@@ -531,6 +624,7 @@ Status Table::rewrite(const std::function<bool(std::string_view)>& keep) {
     }
     chunk += kEndOfFile;
     ZEL_RETURN_IF_ERROR(nf->write(at, chunk));
+    // The count in the header may be a deferred one: the new one replaces it.
     header.replace(1, 7, encodeDateAndCount(clock().now(), out));
     ZEL_RETURN_IF_ERROR(nf->write(0, header));
     ZEL_RETURN_IF_ERROR(nf->sync());
@@ -547,6 +641,9 @@ Status Table::rewrite(const std::function<bool(std::string_view)>& keep) {
   }
   file_ = std::move(nf);  // the old file's descriptor and locks go with it
   modified_ = false;
+  countDirty_ = false;
+  countKnown_ = false;
+  block_.clear();
   ZEL_RETURN_IF_ERROR(reindex());
   return goTop();
 }
@@ -573,7 +670,12 @@ Status Table::scanNatural(uint32_t from, int step, bool* landed) {
 Status Table::scanIndex(std::optional<NtxEntry> e, int step, bool* landed) {
   *landed = false;
   NtxIndex& ix = *controlling()->ntx;
+  // A damaged index (keys out of order, pages linked in a ring) must not
+  // keep the cursor going round: steps are bounded by the keys the file can
+  // hold and must not go back in key order.
+  uint64_t budget = ix.maxEntries();
   while (e) {
+    if (budget-- == 0) return Status::Corruption(ix.name() + ": more keys than the file can hold");
     // Entries beyond the record count (a stale index) are passed over.
     if (e->recno >= 1 && e->recno <= count_) {
       ZEL_RETURN_IF_ERROR(readRecord(e->recno));
@@ -584,8 +686,16 @@ Status Table::scanIndex(std::optional<NtxEntry> e, int step, bool* landed) {
     }
     auto n = retryIndex([&] { return step > 0 ? ix.next(*e) : ix.prev(*e); });
     if (!n.ok()) return n.status();
+    ZEL_RETURN_IF_ERROR(checkStep(ix, e->key, *n, step));
     e = std::move(n).value();
   }
+  return Status::OK();
+}
+
+Status Table::checkStep(const NtxIndex& ix, const std::string& from,
+                        const std::optional<NtxEntry>& to, int step) const {
+  if (to && (step > 0 ? to->key < from : to->key > from))
+    return Status::Corruption(ix.name() + ": keys out of order; the index must be rebuilt");
   return Status::OK();
 }
 
@@ -641,6 +751,7 @@ Status Table::skipOne(int step, bool* moved) {
       NtxEntry at{a->expr.evaluate(*this), recno_};
       auto n = retryIndex([&] { return a->ntx->next(at); });
       if (!n.ok()) return n.status();
+      ZEL_RETURN_IF_ERROR(checkStep(*a->ntx, at.key, *n, +1));
       ZEL_RETURN_IF_ERROR(scanIndex(std::move(n).value(), +1, &landed));
     } else {
       ZEL_RETURN_IF_ERROR(scanNatural(recno_ + 1, +1, &landed));
@@ -653,6 +764,7 @@ Status Table::skipOne(int step, bool* moved) {
     NtxEntry at{a->expr.evaluate(*this), recno_};
     auto n = retryIndex([&] { return eof_ ? a->ntx->last() : a->ntx->prev(at); });
     if (!n.ok()) return n.status();
+    if (!eof_) ZEL_RETURN_IF_ERROR(checkStep(*a->ntx, at.key, *n, -1));
     ZEL_RETURN_IF_ERROR(scanIndex(std::move(n).value(), -1, &landed));
   } else if (eof_) {
     ZEL_RETURN_IF_ERROR(scanNatural(count_, -1, &landed));
@@ -792,19 +904,53 @@ Status Table::unlockAll() {
 // ---------------------------------------------------------------- indexes
 
 Status Table::buildIndex(Attached& a) {
-  std::vector<NtxEntry> entries;
-  entries.reserve(count_);
-  std::string buf(layout_.recordLength, '\0');
-  for (uint32_t r = 1; r <= count_; ++r) {
-    ZEL_RETURN_IF_ERROR(readExact(*file_, layout_.recordOffset(r), buf.size(), buf.data(),
-                                  path_ + " record " + std::to_string(r)));
-    entries.push_back({a.expr.evaluate(BytesView(layout_, buf)), r});
+  // Keys go to one buffer of fixed-size items (key, then the record number),
+  // the records read a large block at a time; the items are sorted through
+  // (first eight key bytes, position) pairs, so most comparisons are one
+  // integer compare, and ties fall back to the rest of the key and then the
+  // record order.
+  ZEL_RETURN_IF_ERROR(writePending());
+  const size_t ks = static_cast<size_t>(a.ntx->keySize()), stride = ks + 4;
+  const size_t len = layout_.recordLength;
+  std::string keys(size_t{count_} * stride, '\0');
+  std::vector<std::pair<uint64_t, uint32_t>> order(count_);
+  std::string block;
+  const uint32_t per = static_cast<uint32_t>(std::max<size_t>(1, (1u << 20) / len));
+  for (uint32_t r = 1; r <= count_;) {
+    uint32_t n = std::min(per, count_ - r + 1);
+    block.resize(size_t{n} * len);
+    ZEL_RETURN_IF_ERROR(readExact(*file_, layout_.recordOffset(r), block.size(), block.data(),
+                                  path_ + " records " + std::to_string(r) + "-" + std::to_string(r + n - 1)));
+    for (uint32_t k = 0; k < n; ++k, ++r) {
+      std::string key = a.expr.evaluate(BytesView(layout_, std::string_view(block).substr(size_t{k} * len, len)));
+      if (key.size() != ks) return Status::Corruption(a.path + ": key of the wrong size for record " + std::to_string(r));
+      char* item = keys.data() + size_t{r - 1} * stride;
+      std::memcpy(item, key.data(), ks);
+      putLE32(item + ks, r);
+      uint64_t prefix = 0;
+      for (size_t b = 0; b < 8; ++b) prefix = prefix << 8 | (b < ks ? static_cast<uint8_t>(key[b]) : 0);
+      order[r - 1] = {prefix, r - 1};
+    }
   }
-  std::stable_sort(entries.begin(), entries.end(),
-                   [](const NtxEntry& x, const NtxEntry& y) { return x.key < y.key; });
+  const char* base = keys.data();
+  std::sort(order.begin(), order.end(), [&](const auto& x, const auto& y) {
+    if (x.first != y.first) return x.first < y.first;
+    if (ks > 8) {
+      int c = std::memcmp(base + size_t{x.second} * stride + 8, base + size_t{y.second} * stride + 8, ks - 8);
+      if (c != 0) return c < 0;
+    }
+    return x.second < y.second;
+  });
+  std::string sorted(keys.size(), '\0');
+  for (size_t i = 0; i < order.size(); ++i)
+    std::memcpy(sorted.data() + i * stride, base + size_t{order[i].second} * stride, stride);
+  keys.clear();
+  keys.shrink_to_fit();
+  order.clear();
+  order.shrink_to_fit();
   IndexLocks held;
   ZEL_RETURN_IF_ERROR(held.take(*a.ntx));
-  return a.ntx->build(entries);
+  return a.ntx->build(sorted.data(), count_);
 }
 
 Status Table::createIndex(const std::string& path, std::string_view keyText, bool unique) {
@@ -819,6 +965,7 @@ Status Table::createIndex(const std::string& path, std::string_view keyText, boo
   std::shared_ptr<File> file = std::move(f).value();
   auto ix = NtxIndex::create(std::make_unique<SharedFile>(file), path, *expr, unique);
   if (!ix.ok()) return ix.status();
+  if (exclusive()) ZEL_RETURN_IF_ERROR((*ix)->setDeferred(true));
   auto a = std::make_unique<Attached>(Attached{path, std::move(ix).value(), *expr, file});
   ZEL_RETURN_IF_ERROR(buildIndex(*a));
   indexes_.push_back(std::move(a));
@@ -840,6 +987,7 @@ Status Table::attachIndex(const std::string& path) {
     return Status::Corruption(path + ": key '" + (*ix)->keyText() + "' does not fit " + path_ +
                               " (" + expr.status().message() + ")");
   ZEL_RETURN_IF_ERROR((*ix)->matches(*expr));
+  if (exclusive() && !readOnly_) ZEL_RETURN_IF_ERROR((*ix)->setDeferred(true));
   indexes_.push_back(std::make_unique<Attached>(Attached{path, std::move(ix).value(), *expr, file}));
   if (order_ == 0 && indexes_.size() == 1) order_ = 1;
   return goTop();
@@ -863,6 +1011,7 @@ std::string Table::indexPath(int n) const {
 }
 
 void Table::clearIndexes() {
+  // Each index writes what it kept in memory as it goes.
   indexes_.clear();
   order_ = 0;
 }
@@ -876,6 +1025,7 @@ Status Table::reindex() {
 Status Table::flush() {
   ZEL_RETURN_IF_ERROR(checkOpen());
   if (readOnly_) return Status::OK();
+  ZEL_RETURN_IF_ERROR(commitDeferred());
   if (modified_) ZEL_RETURN_IF_ERROR(writeDate());
   ZEL_RETURN_IF_ERROR(file_->sync());
   if (memo_) ZEL_RETURN_IF_ERROR(memo_->sync());

@@ -207,6 +207,11 @@ class Table final : public RecordView {
   Status writeHeaderCount(uint32_t count);
   Status writeDate();
   Status refreshCount();
+  // Exclusive use keeps the header count and index changes in memory;
+  // these write them.
+  Status writeDeferredCount();  // with the pending records
+  Status writePending();
+  Status commitDeferred();
   Status appendRecord(std::string record);
   bool passes() const;
 
@@ -216,6 +221,9 @@ class Table final : public RecordView {
   // Same through the controlling index, from an entry.
   Status scanIndex(std::optional<NtxEntry> from, int step, bool* landed);
   Status skipOne(int step, bool* moved);
+  // Corruption when a step from key `from` went the wrong way in key order.
+  Status checkStep(const NtxIndex& ix, const std::string& from, const std::optional<NtxEntry>& to,
+                   int step) const;
   Attached* controlling() const;
   Status writeRecordBytes(uint32_t recno, std::string newRecord);
   Status buildIndex(Attached& a);
@@ -231,6 +239,17 @@ class Table final : public RecordView {
   std::unique_ptr<MemoFile> memo_;
   DbfLayout layout_;
   uint32_t count_ = 0;
+  bool countDirty_ = false;   // count_ not yet in the header (exclusive use)
+  bool countKnown_ = false;   // count_ reconciled with a file of countSize_ bytes
+  uint64_t countSize_ = 0;
+  // Exclusive use: appended records not yet written, from pendingFirst_ on.
+  static constexpr size_t kWriteBehind = 64 * 1024;
+  std::string pending_;
+  uint32_t pendingFirst_ = 0;
+  // Exclusive use: records read ahead, from record blockFirst_ on.
+  static constexpr size_t kReadAhead = 64 * 1024;
+  std::string block_;
+  uint32_t blockFirst_ = 0;
   uint32_t recno_ = 0;
   std::string rec_;
   bool eof_ = true;
