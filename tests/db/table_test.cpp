@@ -453,5 +453,46 @@ TEST_F(TableTest, ReadOnlyTablesRefuseWrites) {
   EXPECT_EQ((*t)->text("CPF"), "1");
 }
 
+// A damaged index whose keys are out of order (here the leaf's keys are
+// swapped, the record numbers left) must stop a skip with Corruption rather
+// than send the cursor back to the same record for ever.
+TEST_F(TableTest, SkipOnAnIndexWithKeysOutOfOrderIsCorruption) {
+  {
+    auto t = openTable(*env, "T.DBF");
+    fill(*t, {"A", "B", "C"});
+    ASSERT_TRUE(t->createIndex("T.NTX", "CPF").ok());
+  }
+  {
+    auto f = env->open("T.NTX", OpenOptions{});
+    ASSERT_TRUE(f.ok());
+    char h[8];
+    ASSERT_TRUE(readExact(**f, 0, 8, h, "header").ok());
+    uint32_t root = getLE32(h + 4);
+    std::string page(kNtxPageSize, '\0');
+    ASSERT_TRUE(readExact(**f, root, page.size(), page.data(), "root").ok());
+    ASSERT_EQ(getLE16(page.data()), 3);  // one leaf: A, B, C
+    char* first = page.data() + getLE16(page.data() + 2) + 8;
+    char* third = page.data() + getLE16(page.data() + 6) + 8;
+    std::swap_ranges(first, first + 11, third);
+    ASSERT_TRUE((*f)->write(root, page).ok());
+  }
+  for (OpenMode mode : {OpenMode::kExclusive, OpenMode::kShared}) {
+    for (long step : {1L, -1L}) {
+      SCOPED_TRACE(std::to_string(step) + (mode == OpenMode::kShared ? " shared" : " exclusive"));
+      auto t = openTable(*env, "T.DBF", mode);
+      ASSERT_TRUE(t->attachIndex("T.NTX").ok());
+      ASSERT_TRUE((step > 0 ? t->goTop() : t->goBottom()).ok());
+      Status s;
+      int moves = 0;
+      while (s.ok() && !t->eof() && !t->bof() && moves < 10) {
+        s = t->skip(step);
+        ++moves;
+      }
+      EXPECT_TRUE(s.isCorruption()) << s << " after " << moves << " moves";
+      EXPECT_LE(moves, 3);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace zel::db::test

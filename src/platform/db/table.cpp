@@ -331,6 +331,7 @@ void Table::setEof() {
 
 Status Table::readRecord(uint32_t recno) {
   ZEL_RETURN_IF_ERROR(checkOpen());
+  landed_.reset();
   if (recno < 1 || recno > count_) {
     setEof();
     return Status::OK();
@@ -462,6 +463,7 @@ Status Table::writeRecordBytes(uint32_t recno, std::string updated) {
   }
   rec_ = std::move(updated);
   modified_ = true;
+  landed_.reset();
   for (auto& c : changes) {
     Status s = c.first->ntx->remove(c.second.first, recno);
     // An entry already missing (a stale index) must not block the new one.
@@ -680,6 +682,7 @@ Status Table::scanIndex(std::optional<NtxEntry> e, int step, bool* landed) {
     if (e->recno >= 1 && e->recno <= count_) {
       ZEL_RETURN_IF_ERROR(readRecord(e->recno));
       if (passes()) {
+        landed_ = *e;
         *landed = true;
         return Status::OK();
       }
@@ -690,6 +693,15 @@ Status Table::scanIndex(std::optional<NtxEntry> e, int step, bool* landed) {
     e = std::move(n).value();
   }
   return Status::OK();
+}
+
+// Where the cursor stands in the index: the entry it landed on while the
+// record is unchanged since (a damaged index may hold a key the record does
+// not have, and stepping from the record's own key would land on the same
+// entry again), else the current record's key.
+NtxEntry Table::indexPosition(Attached& a) const {
+  if (landed_ && landed_->recno == recno_) return *landed_;
+  return NtxEntry{a.expr.evaluate(*this), recno_};
 }
 
 Status Table::checkStep(const NtxIndex& ix, const std::string& from,
@@ -748,7 +760,7 @@ Status Table::skipOne(int step, bool* moved) {
   if (step > 0) {
     if (eof_) return Status::OK();
     if (a) {
-      NtxEntry at{a->expr.evaluate(*this), recno_};
+      NtxEntry at = indexPosition(*a);
       auto n = retryIndex([&] { return a->ntx->next(at); });
       if (!n.ok()) return n.status();
       ZEL_RETURN_IF_ERROR(checkStep(*a->ntx, at.key, *n, +1));
@@ -761,7 +773,7 @@ Status Table::skipOne(int step, bool* moved) {
     return Status::OK();
   }
   if (a) {
-    NtxEntry at{a->expr.evaluate(*this), recno_};
+    NtxEntry at = eof_ ? NtxEntry{} : indexPosition(*a);
     auto n = retryIndex([&] { return eof_ ? a->ntx->last() : a->ntx->prev(at); });
     if (!n.ok()) return n.status();
     if (!eof_) ZEL_RETURN_IF_ERROR(checkStep(*a->ntx, at.key, *n, -1));
@@ -997,6 +1009,7 @@ Status Table::setOrder(int n) {
   if (n < 0 || n > indexCount())
     return Status::InvalidArgument(path_ + ": no index number " + std::to_string(n));
   order_ = n;
+  landed_.reset();
   return Status::OK();
 }
 
@@ -1013,6 +1026,7 @@ std::string Table::indexPath(int n) const {
 void Table::clearIndexes() {
   // Each index writes what it kept in memory as it goes.
   indexes_.clear();
+  landed_.reset();
   order_ = 0;
 }
 

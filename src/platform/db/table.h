@@ -221,6 +221,7 @@ class Table final : public RecordView {
   // Same through the controlling index, from an entry.
   Status scanIndex(std::optional<NtxEntry> from, int step, bool* landed);
   Status skipOne(int step, bool* moved);
+  NtxEntry indexPosition(Attached& a) const;
   // Corruption when a step from key `from` went the wrong way in key order.
   Status checkStep(const NtxIndex& ix, const std::string& from, const std::optional<NtxEntry>& to,
                    int step) const;
@@ -260,6 +261,8 @@ class Table final : public RecordView {
   bool fileLocked_ = false;
   std::vector<std::unique_ptr<Attached>> indexes_;
   int order_ = 0;
+  // The controlling index's entry the cursor last landed on.
+  std::optional<NtxEntry> landed_;
 };
 
 // The memo file path of a table file: the same name with .DBT (or .dbt when
