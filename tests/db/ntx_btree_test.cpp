@@ -65,13 +65,17 @@ void expectSameAs(NtxIndex& ix, const Model& model, const std::string& where) {
 // rebalances), 8, 54 and 84 keys.
 class NtxRandom : public ::testing::TestWithParam<int> {};
 
+// Also with the changes kept in memory (exclusive use): after each commit a
+// second handle reading the file alone must see the model too.
 TEST_P(NtxRandom, InsertsAndRemovesMatchASortedModel) {
   const int width = GetParam();
-  for (uint32_t seed : {1u, 2u, 3u}) {
-    SCOPED_TRACE("width " + std::to_string(width) + " seed " + std::to_string(seed));
+  for (auto [seed, deferred] : {std::pair{1u, false}, {2u, false}, {3u, false}, {1u, true}, {4u, true}}) {
+    SCOPED_TRACE("width " + std::to_string(width) + " seed " + std::to_string(seed) +
+                 (deferred ? " deferred" : ""));
     auto env = makeMemEnv();
     auto ix = createIndex(*env, "r.ntx", width);
     ASSERT_TRUE(ix);
+    ASSERT_TRUE(ix->setDeferred(deferred).ok());
     std::mt19937 rng(seed);
     Model model;
     uint32_t nextRec = 1;
@@ -98,6 +102,12 @@ TEST_P(NtxRandom, InsertsAndRemovesMatchASortedModel) {
         }
       }
       expectSameAs(*ix, model, "batch " + std::to_string(batch));
+      if (deferred) {
+        ASSERT_TRUE(ix->commit().ok());
+        auto other = NtxIndex::open(*env, "r.ntx", true);
+        ASSERT_TRUE(other.ok()) << other.status();
+        expectSameAs(**other, model, "other handle, batch " + std::to_string(batch));
+      }
     }
     // Emptied: one empty root, every other page on the free chain.
     auto st = ix->check();

@@ -12,7 +12,7 @@ namespace {
 // Beyond this many decoded pages the cache starts afresh (at call start).
 constexpr size_t kMaxCachedPages = 4096;
 // The same in deferred use, where a dropped page costs a read and a write.
-constexpr size_t kMaxDeferredPages = 32768;
+constexpr size_t kMaxDeferredPages = 131072;
 // Build writes its pages in chunks of this many bytes.
 constexpr size_t kBuildChunk = 256 * 1024;
 
@@ -227,8 +227,7 @@ Status NtxIndex::writeHeader(bool countVersion) {
 }
 
 Result<const NtxPage*> NtxIndex::page(uint32_t off) {
-  auto it = cache_.find(off);
-  if (it != cache_.end()) return &it->second;
+  if (const NtxPage* hit = cache_.find(off)) return hit;
   if (off == 0 || off % kNtxPageSize != 0 || off + uint64_t{kNtxPageSize} > fileSize_)
     return corrupt("page offset " + num(off) + " is not a page of the file");
   std::string buf(kNtxPageSize, '\0');
@@ -237,20 +236,35 @@ Result<const NtxPage*> NtxIndex::page(uint32_t off) {
   if (got < kNtxPageSize) return corrupt("page " + num(off) + " is cut short");
   auto p = decodeNtxPage(buf, hdr_, off, fileSize_);
   if (!p.ok()) return corrupt(p.status().message());
-  return &cache_.emplace(off, std::move(*p)).first->second;
+  return &cache_.put(off, std::move(*p));
 }
 
 Status NtxIndex::writePage(uint32_t off, NtxPage p) {
   if (p.count() > hdr_.maxItems) return corrupt("page overflow while writing");
   if (deferred_) {
-    dirty_.insert(off);
+    markDirty(off);
     freeDirty_.erase(off);
   } else {
     ZEL_RETURN_IF_ERROR(file_->write(off, encodeNtxPage(p, hdr_)));
   }
   fileSize_ = std::max<uint64_t>(fileSize_, off + uint64_t{kNtxPageSize});
-  cache_[off] = std::move(p);
+  cache_.put(off, std::move(p));
   return Status::OK();
+}
+
+void NtxIndex::markDirty(uint32_t off) {
+  size_t i = off / kNtxPageSize;
+  if (i >= dirty_.size()) dirty_.resize(i + 1 + i / 2);
+  if (!dirty_[i]) ++dirtyCount_;
+  dirty_[i] = true;
+}
+
+void NtxIndex::markClean(uint32_t off) {
+  size_t i = off / kNtxPageSize;
+  if (i < dirty_.size() && dirty_[i]) {
+    dirty_[i] = false;
+    --dirtyCount_;
+  }
 }
 
 Status NtxIndex::setDeferred(bool on) {
@@ -260,14 +274,16 @@ Status NtxIndex::setDeferred(bool on) {
 }
 
 Status NtxIndex::commit() {
-  if (dirty_.empty() && freeDirty_.empty() && !headerDirty_) return Status::OK();
+  if (dirtyCount_ == 0 && freeDirty_.empty() && !headerDirty_) return Status::OK();
   std::map<uint32_t, std::string_view> out;
   std::vector<std::string> encoded;
-  encoded.reserve(dirty_.size());
-  for (uint32_t off : dirty_) {
-    auto it = cache_.find(off);
-    if (it == cache_.end()) return corrupt("changed page " + num(off) + " left the cache");
-    encoded.push_back(encodeNtxPage(it->second, hdr_));
+  encoded.reserve(dirtyCount_);
+  for (size_t i = 0; i < dirty_.size(); ++i) {
+    if (!dirty_[i]) continue;
+    const uint32_t off = static_cast<uint32_t>(i * kNtxPageSize);
+    const NtxPage* pg = cache_.find(off);
+    if (!pg) return corrupt("changed page " + num(off) + " left the cache");
+    encoded.push_back(encodeNtxPage(*pg, hdr_));
     out[off] = encoded.back();
   }
   for (auto& [off, bytes] : freeDirty_) out[off] = bytes;
@@ -284,6 +300,7 @@ Status NtxIndex::commit() {
   }
   if (!run.empty()) ZEL_RETURN_IF_ERROR(file_->write(runAt, run));
   dirty_.clear();
+  dirtyCount_ = 0;
   freeDirty_.clear();
   headerDirty_ = false;
   bool was = deferred_;
@@ -310,7 +327,7 @@ Result<uint32_t> NtxIndex::allocPage() {
     if (!buf.ok()) return buf.status();
     auto next = decodeNtxFreeNext(*buf, hdr_, off, fileSize_);
     if (!next.ok()) return corrupt(next.status().message());
-    if (*next == off || off == hdr_.root || cache_.count(off) > 0)
+    if (*next == off || off == hdr_.root || cache_.find(off) != nullptr)
       return corrupt("free chain reaches page " + num(off) + ", which is in use");
     hdr_.freePage = *next;
     cache_.erase(off);
@@ -325,7 +342,7 @@ Result<uint32_t> NtxIndex::allocPage() {
 Status NtxIndex::freePage(uint32_t off) {
   if (deferred_) {
     freeDirty_[off] = encodeNtxFreePage(hdr_.freePage, hdr_);
-    dirty_.erase(off);
+    markClean(off);
   } else {
     ZEL_RETURN_IF_ERROR(file_->write(off, encodeNtxFreePage(hdr_.freePage, hdr_)));
   }
@@ -583,11 +600,11 @@ Status NtxIndex::insertLocked(std::string_view key, uint32_t recno) {
     size_t i = path[level].idx;
     if (deferred_ && (*p)->count() < hdr_.maxItems) {
       // Nothing to write yet: the cached page takes the key in place.
-      NtxPage& in = cache_.find(path[level].page)->second;
+      NtxPage& in = *cache_.find(path[level].page);
       in.keys.insert(in.keys.begin() + static_cast<long>(i), upKey);
       in.recnos.insert(in.recnos.begin() + static_cast<long>(i), upRec);
       in.children.insert(in.children.begin() + static_cast<long>(i) + 1, upChild);
-      dirty_.insert(path[level].page);
+      markDirty(path[level].page);
       return writeLefts();
     }
     NtxPage pg = **p;
@@ -794,6 +811,7 @@ Status NtxIndex::build(const char* items, size_t count) {
 
   dropCache();
   dirty_.clear();
+  dirtyCount_ = 0;
   freeDirty_.clear();
   ZEL_RETURN_IF_ERROR(file_->truncate(kNtxPageSize));
   fileSize_ = kNtxPageSize;

@@ -209,7 +209,43 @@ class NtxIndex {
   std::string name_;
   NtxHeader hdr_;
   uint64_t fileSize_ = 0;
-  std::unordered_map<uint32_t, NtxPage> cache_;
+  // Decoded pages by page number (offsets are bounded by the file size):
+  // a direct lookup, as every key of a descent goes through it.
+  class PageCache {
+   public:
+    NtxPage* find(uint32_t off) {
+      size_t i = off / kNtxPageSize;
+      return i < slots_.size() ? slots_[i].get() : nullptr;
+    }
+    NtxPage& put(uint32_t off, NtxPage p) {
+      size_t i = off / kNtxPageSize;
+      if (i >= slots_.size()) slots_.resize(i + 1 + i / 2);
+      if (!slots_[i]) {
+        ++size_;
+        slots_[i] = std::make_unique<NtxPage>(std::move(p));
+      } else {
+        *slots_[i] = std::move(p);
+      }
+      return *slots_[i];
+    }
+    void erase(uint32_t off) {
+      size_t i = off / kNtxPageSize;
+      if (i < slots_.size() && slots_[i]) {
+        slots_[i].reset();
+        --size_;
+      }
+    }
+    void clear() {
+      if (size_ > 0) slots_.clear();
+      size_ = 0;
+    }
+    size_t size() const { return size_; }
+
+   private:
+    std::vector<std::unique_ptr<NtxPage>> slots_;
+    size_t size_ = 0;
+  };
+  PageCache cache_;
   int readDepth_ = 0;
   int updateDepth_ = 0;
   // Position of the last entry handed out, so that next()/prev() from it
@@ -219,7 +255,11 @@ class NtxIndex {
   // Deferred use: pages (in cache_) and free pages changed in memory only.
   bool deferred_ = false;
   bool headerDirty_ = false;
-  std::unordered_set<uint32_t> dirty_;
+  // Pages changed in memory only, by page number.
+  std::vector<bool> dirty_;
+  size_t dirtyCount_ = 0;
+  void markDirty(uint32_t off);
+  void markClean(uint32_t off);
   std::unordered_map<uint32_t, std::string> freeDirty_;
 };
 
