@@ -20,7 +20,13 @@
 // a lock on it (lockRecord) or the file lock (lockFile); appendBlank locks
 // the new record itself. Lock calls return at once with Status::Locked when
 // another process or handle holds the lock; waiting is the caller's
-// business. Exclusive use needs no locks. Index files are changed under
+// business. Exclusive use needs no locks, and as no other process can open
+// the table then, it keeps appended records (up to 64 KB), the header's
+// record count and changed index pages in memory until flush(), close(), a
+// rebuild or a read that needs them; records are read ahead in blocks. A
+// process killed meanwhile leaves whole records past the header's count
+// (every open counts them) and an index that may miss keys: reindex() or
+// the table tool's index command rebuilds it. In shared use index files are changed under
 // their update lock and memos are placed under the memo lock; those two are
 // held by another process only for the few writes of one change, so the
 // table waits them out (up to two seconds for an index, one for a memo)
@@ -180,7 +186,8 @@ class Table final : public RecordView {
   // Rebuilds every attached index from the records.
   Status reindex();
 
-  // Writes everything to disk: fsync of the table, memo and index files.
+  // Writes everything to disk (what exclusive use kept in memory, then an
+  // fsync of the table, memo and index files).
   Status flush();
   // Closes the files and releases every lock; later calls fail.
   Status close();
