@@ -149,5 +149,44 @@ TEST(FaultEnv, FlushReachesTheIndexFile) {
   EXPECT_TRUE(t->flush().isIOError());
 }
 
+// Exclusive use keeps appended records, the count and index pages in
+// memory: a flush whose writes fail says so and keeps them, and a later
+// close writes them all.
+TEST(FaultEnv, FailedFlushKeepsWhatExclusiveUseHeldBack) {
+  auto mem = makeMemEnv();
+  build(*mem);
+  FaultEnv fe(*mem);
+  fe.writesOnly(true);
+  {
+    auto t = openTable(fe, "T.DBF");
+    ASSERT_TRUE(t->attachIndex("T.NTX").ok());
+    // Each flush fails at another write: the records, the count, an index
+    // page (one more record each time, so there is always something held).
+    long n = 1;
+    for (const char* c : {"7", "5", "9"}) {
+      fe.clear();
+      ASSERT_TRUE(t->appendBlank().ok());
+      ASSERT_TRUE(t->put("CPF", Value(c)).ok());
+      fe.resetCount();
+      fe.failAt(n);
+      EXPECT_TRUE(t->flush().isIOError()) << n;
+      EXPECT_EQ(fe.failures(), 1) << n;
+      ++n;
+    }
+    fe.clear();
+    ASSERT_TRUE(t->close().ok());
+  }
+  auto t = openTable(*mem, "T.DBF");
+  EXPECT_FALSE(t->countRepaired());
+  ASSERT_EQ(t->recordCount(), 6u);
+  ASSERT_TRUE(t->attachIndex("T.NTX").ok());
+  std::vector<std::string> keys;
+  for (uint32_t r : walk(*t)) {
+    ASSERT_TRUE(t->goTo(r).ok());
+    keys.push_back(t->text("CPF"));
+  }
+  EXPECT_EQ(keys, (std::vector<std::string>{"1", "2", "3", "5", "7", "9"}));
+}
+
 }  // namespace
 }  // namespace zel::db::test

@@ -290,7 +290,9 @@ Status Table::writePending() {
   if (pending_.empty()) return Status::OK();
   pending_ += kEndOfFile;
   Status s = file_->write(layout_.recordOffset(pendingFirst_), pending_);
-  pending_.clear();
+  pending_.pop_back();
+  // A failed write keeps the records for the next flush or close.
+  if (s.ok()) pending_.clear();
   return s;
 }
 
