@@ -46,8 +46,8 @@ struct Layout {
     EXPECT_TRUE(p.ok());
     return *p;
   }
-  uint32_t branch() const { return pageAt(root()).children[0]; }  // a page of the middle level
-  uint32_t leaf() const { return pageAt(branch()).children[0]; }
+  uint32_t branch() const { return pageAt(root()).child(0); }  // a page of the middle level
+  uint32_t leaf() const { return pageAt(branch()).child(0); }
   // Byte offset of slot i's item in the page at `off`.
   uint32_t item(uint32_t off, int i) const { return off + getLE16(bytes.data() + off + 2 + 2 * i); }
 };

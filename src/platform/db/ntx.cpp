@@ -113,7 +113,7 @@ Result<std::unique_ptr<NtxIndex>> NtxIndex::create(std::unique_ptr<File> file, s
   h.unique = unique;
   ZEL_RETURN_IF_ERROR(ix->file_->lock(kNtxLockOffset, 1, LockKind::kExclusive));
   Status s = ix->file_->truncate(0);
-  if (s.ok()) s = ix->file_->write(0, encodeNtxHeader(h) + encodeNtxPage(NtxPage{{}, {}, {0}}, h));
+  if (s.ok()) s = ix->file_->write(0, encodeNtxHeader(h) + encodeNtxPage(NtxPage(h.keySize), h));
   (void)ix->file_->unlock(kNtxLockOffset, 1);
   ZEL_RETURN_IF_ERROR(s);
   ix->fileSize_ = 2 * kNtxPageSize;
@@ -375,7 +375,7 @@ Status NtxIndex::descendEdge(Path& path, uint32_t off, bool leftmost) {
     size_t idx = leftmost ? 0 : pg.count();
     path.push_back({off, idx});
     if (pg.leaf()) return Status::OK();
-    off = pg.children[idx];
+    off = pg.child(idx);
   }
 }
 
@@ -408,7 +408,7 @@ Status NtxIndex::lowerBound(Path& path, const std::function<bool(const NtxPage&,
     }
     path.push_back({off, lo});
     if (pg.leaf()) break;
-    off = pg.children[lo];
+    off = pg.child(lo);
   }
   return settleForward(path);
 }
@@ -419,7 +419,7 @@ Status NtxIndex::stepNext(Path& path) {
   if (!p.ok()) return p.status();
   const NtxPage& pg = **p;
   size_t i = ++path.back().idx;
-  if (!pg.leaf() && i < pg.children.size()) ZEL_RETURN_IF_ERROR(descendEdge(path, pg.children[i], true));
+  if (!pg.leaf() && i <= pg.count()) ZEL_RETURN_IF_ERROR(descendEdge(path, pg.child(i), true));
   return settleForward(path);
 }
 
@@ -428,8 +428,8 @@ Status NtxIndex::stepPrev(Path& path) {
   auto p = page(path.back().page);
   if (!p.ok()) return p.status();
   const NtxPage& pg = **p;
-  if (!pg.leaf() && path.back().idx < pg.children.size())
-    ZEL_RETURN_IF_ERROR(descendEdge(path, pg.children[path.back().idx], false));
+  if (!pg.leaf() && path.back().idx <= pg.count())
+    ZEL_RETURN_IF_ERROR(descendEdge(path, pg.child(path.back().idx), false));
   // Now the last step names the gap after the wanted key.
   while (!path.empty() && path.back().idx == 0) path.pop_back();
   if (!path.empty()) --path.back().idx;
@@ -443,7 +443,7 @@ Result<std::optional<NtxEntry>> NtxIndex::entryAt(const Path& path) {
   const NtxPage& pg = **p;
   size_t i = path.back().idx;
   if (i >= pg.count()) return corrupt("position outside page " + num(path.back().page));
-  return std::optional<NtxEntry>(NtxEntry{pg.keys[i], pg.recnos[i]});
+  return std::optional<NtxEntry>(NtxEntry{std::string(pg.key(i)), pg.recno(i)});
 }
 
 Result<std::optional<NtxEntry>> NtxIndex::remember(Path path) {
@@ -455,7 +455,7 @@ Result<std::optional<NtxEntry>> NtxIndex::remember(Path path) {
 }
 
 Result<bool> NtxIndex::locate(Path& path, std::string_view key, uint32_t recno) {
-  ZEL_RETURN_IF_ERROR(lowerBound(path, [&](const NtxPage& pg, size_t i) { return pg.keys[i] < key; }));
+  ZEL_RETURN_IF_ERROR(lowerBound(path, [&](const NtxPage& pg, size_t i) { return pg.key(i) < key; }));
   // Equal keys may sit in any record order in files written elsewhere.
   uint64_t budget = (fileSize_ / kNtxPageSize + 1) * (hdr_.maxItems + 1u);
   while (!path.empty()) {
@@ -467,7 +467,7 @@ Result<bool> NtxIndex::locate(Path& path, std::string_view key, uint32_t recno) 
     ZEL_RETURN_IF_ERROR(stepNext(path));
   }
   ZEL_RETURN_IF_ERROR(lowerBound(path, [&](const NtxPage& pg, size_t i) {
-    return entryLess(pg.keys[i], pg.recnos[i], key, recno);
+    return entryLess(pg.key(i), pg.recno(i), key, recno);
   }));
   return false;
 }
@@ -527,7 +527,7 @@ Result<NtxSeek> NtxIndex::seek(std::string_view key, bool soft) {
   std::string_view probe = key.substr(0, std::min<size_t>(key.size(), hdr_.keySize));
   Path path;
   ZEL_RETURN_IF_ERROR(lowerBound(path, [&](const NtxPage& pg, size_t i) {
-    return std::memcmp(pg.keys[i].data(), probe.data(), probe.size()) < 0;
+    return std::memcmp(pg.keyData(i), probe.data(), probe.size()) < 0;
   }));
   auto e = remember(std::move(path));
   if (!e.ok()) return e.status();
@@ -570,7 +570,7 @@ Status NtxIndex::insert(std::string_view key, uint32_t recno) {
 Status NtxIndex::insertLocked(std::string_view key, uint32_t recno) {
   if (hdr_.unique) {
     Path probe;
-    ZEL_RETURN_IF_ERROR(lowerBound(probe, [&](const NtxPage& pg, size_t i) { return pg.keys[i] < key; }));
+    ZEL_RETURN_IF_ERROR(lowerBound(probe, [&](const NtxPage& pg, size_t i) { return pg.key(i) < key; }));
     auto e = entryAt(probe);
     if (!e.ok()) return e.status();
     if (e->has_value() && (*e)->key == key) return Status::OK();
@@ -587,14 +587,14 @@ Status NtxIndex::insertLocked(std::string_view key, uint32_t recno) {
     size_t lo = 0, hi = pg.count();
     while (lo < hi) {  // after every equal entry with a lower record number
       size_t mid = (lo + hi) / 2;
-      if (!entryLess(key, recno, pg.keys[mid], pg.recnos[mid]))
+      if (!entryLess(key, recno, pg.key(mid), pg.recno(mid)))
         lo = mid + 1;
       else
         hi = mid;
     }
     path.push_back({off, lo});
     if (pg.leaf()) break;
-    off = pg.children[lo];
+    off = pg.child(lo);
   }
 
   // The left halves of split pages are written last, top down: until then
@@ -605,7 +605,9 @@ Status NtxIndex::insertLocked(std::string_view key, uint32_t recno) {
       ZEL_RETURN_IF_ERROR(writePage(it->first, it->second));
     return Status::OK();
   };
-  std::string upKey(key);
+  // The key going up; a split copies its middle key here.
+  char upBuf[512];
+  std::string_view upKey = key;
   uint32_t upRec = recno, upChild = 0;
   for (size_t level = path.size(); level-- > 0;) {
     auto p = page(path[level].page);
@@ -613,42 +615,31 @@ Status NtxIndex::insertLocked(std::string_view key, uint32_t recno) {
     size_t i = path[level].idx;
     if (deferred_ && (*p)->count() < hdr_.maxItems) {
       // Nothing to write yet: the cached page takes the key in place.
-      NtxPage& in = *cache_.find(path[level].page);
-      in.keys.insert(in.keys.begin() + static_cast<long>(i), std::move(upKey));
-      in.recnos.insert(in.recnos.begin() + static_cast<long>(i), upRec);
-      in.children.insert(in.children.begin() + static_cast<long>(i) + 1, upChild);
+      cache_.find(path[level].page)->insert(i, upKey, upRec, upChild);
       markDirty(path[level].page);
       return writeLefts();
     }
     NtxPage pg = **p;
-    pg.keys.insert(pg.keys.begin() + static_cast<long>(i), upKey);
-    pg.recnos.insert(pg.recnos.begin() + static_cast<long>(i), upRec);
-    pg.children.insert(pg.children.begin() + static_cast<long>(i) + 1, upChild);
+    pg.insert(i, upKey, upRec, upChild);
     if (pg.count() <= hdr_.maxItems) {
       ZEL_RETURN_IF_ERROR(writePage(path[level].page, std::move(pg)));
       return writeLefts();
     }
     // Split: the middle key moves up, the right half goes to a new page.
     size_t mid = pg.count() / 2;
-    NtxPage right;
-    right.keys.assign(pg.keys.begin() + static_cast<long>(mid) + 1, pg.keys.end());
-    right.recnos.assign(pg.recnos.begin() + static_cast<long>(mid) + 1, pg.recnos.end());
-    right.children.assign(pg.children.begin() + static_cast<long>(mid) + 1, pg.children.end());
-    upKey = pg.keys[mid];
-    upRec = pg.recnos[mid];
-    pg.keys.resize(mid);
-    pg.recnos.resize(mid);
-    pg.children.resize(mid + 1);
+    NtxPage right = pg.tail(mid + 1);
+    std::memcpy(upBuf, pg.keyData(mid), hdr_.keySize);
+    upKey = std::string_view(upBuf, hdr_.keySize);
+    upRec = pg.recno(mid);
+    pg.truncate(mid);
     auto roff = allocPage();
     if (!roff.ok()) return roff.status();
     ZEL_RETURN_IF_ERROR(writePage(*roff, std::move(right)));
     lefts.emplace_back(path[level].page, std::move(pg));
     upChild = *roff;
   }
-  NtxPage root;
-  root.keys = {upKey};
-  root.recnos = {upRec};
-  root.children = {hdr_.root, upChild};
+  NtxPage root(hdr_.keySize, hdr_.root);
+  root.insert(0, upKey, upRec, upChild);
   auto r = allocPage();
   if (!r.ok()) return r.status();
   ZEL_RETURN_IF_ERROR(writePage(*r, std::move(root)));
@@ -680,12 +671,12 @@ Status NtxIndex::removeLocked(std::string_view key, uint32_t recno) {
     NtxPage holder = **hp;
     size_t i = path.back().idx;
     uint32_t holderOff = path.back().page;
-    ZEL_RETURN_IF_ERROR(descendEdge(path, holder.children[i], false));
+    ZEL_RETURN_IF_ERROR(descendEdge(path, holder.child(i), false));
     auto lp = page(path.back().page);
     if (!lp.ok()) return lp.status();
     if ((*lp)->count() == 0) return corrupt("empty leaf page " + num(path.back().page));
-    holder.keys[i] = (*lp)->keys.back();
-    holder.recnos[i] = (*lp)->recnos.back();
+    const size_t lastKey = (*lp)->count() - 1;
+    holder.setEntry(i, (*lp)->key(lastKey), (*lp)->recno(lastKey));
     path.back().idx = (*lp)->count() - 1;
     ZEL_RETURN_IF_ERROR(writePage(holderOff, std::move(holder)));
   }
@@ -693,9 +684,7 @@ Status NtxIndex::removeLocked(std::string_view key, uint32_t recno) {
   if (!lp.ok()) return lp.status();
   NtxPage leaf = **lp;
   size_t i = path.back().idx;
-  leaf.keys.erase(leaf.keys.begin() + static_cast<long>(i));
-  leaf.recnos.erase(leaf.recnos.begin() + static_cast<long>(i));
-  leaf.children.pop_back();
+  leaf.erase(i);
   ZEL_RETURN_IF_ERROR(writePage(path.back().page, std::move(leaf)));
   return rebalance(path);
 }
@@ -713,17 +702,17 @@ Status NtxIndex::rebalance(Path& path) {
     if (!pp.ok()) return pp.status();
     NtxPage par = **pp;
     const size_t ci = path[level - 1].idx;
-    if (ci >= par.children.size() || par.children[ci] != off)
+    if (ci > par.count() || par.child(ci) != off)
       return corrupt("page " + num(poff) + " lost track of child " + num(off));
 
     std::optional<NtxPage> left, right;
     if (ci > 0) {
-      auto p = page(par.children[ci - 1]);
+      auto p = page(par.child(ci - 1));
       if (!p.ok()) return p.status();
       left = **p;
     }
     if (ci < par.count()) {
-      auto p = page(par.children[ci + 1]);
+      auto p = page(par.child(ci + 1));
       if (!p.ok()) return p.status();
       right = **p;
     }
@@ -731,30 +720,21 @@ Status NtxIndex::rebalance(Path& path) {
       return corrupt("leaves at different depths under page " + num(poff));
 
     if (left && left->count() > minKeys) {  // borrow through the parent from the left
-      cur.keys.insert(cur.keys.begin(), par.keys[ci - 1]);
-      cur.recnos.insert(cur.recnos.begin(), par.recnos[ci - 1]);
-      cur.children.insert(cur.children.begin(), left->children.back());
-      par.keys[ci - 1] = left->keys.back();
-      par.recnos[ci - 1] = left->recnos.back();
-      left->keys.pop_back();
-      left->recnos.pop_back();
-      left->children.pop_back();
+      const size_t ln = left->count();
+      cur.insertLeft(0, par.key(ci - 1), par.recno(ci - 1), left->child(ln));
+      par.setEntry(ci - 1, left->key(ln - 1), left->recno(ln - 1));
+      left->truncate(ln - 1);
       ZEL_RETURN_IF_ERROR(writePage(off, cur));
       ZEL_RETURN_IF_ERROR(writePage(poff, par));
-      return writePage(par.children[ci - 1], *left);
+      return writePage(par.child(ci - 1), *left);
     }
     if (right && right->count() > minKeys) {  // and from the right
-      cur.keys.push_back(par.keys[ci]);
-      cur.recnos.push_back(par.recnos[ci]);
-      cur.children.push_back(right->children.front());
-      par.keys[ci] = right->keys.front();
-      par.recnos[ci] = right->recnos.front();
-      right->keys.erase(right->keys.begin());
-      right->recnos.erase(right->recnos.begin());
-      right->children.erase(right->children.begin());
+      cur.insert(cur.count(), par.key(ci), par.recno(ci), right->child(0));
+      par.setEntry(ci, right->key(0), right->recno(0));
+      right->eraseLeft(0);
       ZEL_RETURN_IF_ERROR(writePage(off, cur));
       ZEL_RETURN_IF_ERROR(writePage(poff, par));
-      return writePage(par.children[ci + 1], *right);
+      return writePage(par.child(ci + 1), *right);
     }
     // Merge with a sibling and the key between them; the parent loses one.
     size_t sep;
@@ -762,20 +742,14 @@ Status NtxIndex::rebalance(Path& path) {
     NtxPage* from;
     uint32_t intoOff, gone;
     if (left) {
-      sep = ci - 1, into = &*left, from = &cur, intoOff = par.children[ci - 1], gone = off;
+      sep = ci - 1, into = &*left, from = &cur, intoOff = par.child(ci - 1), gone = off;
     } else if (right) {
-      sep = ci, into = &cur, from = &*right, intoOff = off, gone = par.children[ci + 1];
+      sep = ci, into = &cur, from = &*right, intoOff = off, gone = par.child(ci + 1);
     } else {
       break;  // a parent without keys: nothing to merge with
     }
-    into->keys.push_back(par.keys[sep]);
-    into->recnos.push_back(par.recnos[sep]);
-    into->keys.insert(into->keys.end(), from->keys.begin(), from->keys.end());
-    into->recnos.insert(into->recnos.end(), from->recnos.begin(), from->recnos.end());
-    into->children.insert(into->children.end(), from->children.begin(), from->children.end());
-    par.keys.erase(par.keys.begin() + static_cast<long>(sep));
-    par.recnos.erase(par.recnos.begin() + static_cast<long>(sep));
-    par.children.erase(par.children.begin() + static_cast<long>(sep) + 1);
+    into->append(par.key(sep), par.recno(sep), *from);
+    par.erase(sep);
     ZEL_RETURN_IF_ERROR(writePage(intoOff, *into));
     ZEL_RETURN_IF_ERROR(writePage(poff, par));
     ZEL_RETURN_IF_ERROR(freePage(gone));
@@ -784,7 +758,7 @@ Status NtxIndex::rebalance(Path& path) {
   if (!rp.ok()) return rp.status();
   if ((*rp)->count() == 0 && !(*rp)->leaf()) {  // the tree gets one level lower
     uint32_t old = hdr_.root;
-    hdr_.root = (*rp)->children[0];
+    hdr_.root = (*rp)->child(0);
     ZEL_RETURN_IF_ERROR(writeHeader(false));  // before the old root is overwritten
     ZEL_RETURN_IF_ERROR(freePage(old));
   }
@@ -901,12 +875,12 @@ Result<NtxStats> NtxIndex::check(uint32_t lastRec) {
     ++st.pages;
     if (depth > 1 && pg.count() == 0) return corrupt("page " + num(off) + " holds no keys");
     for (size_t i = 0; i <= pg.count(); ++i) {
-      if (!pg.leaf()) ZEL_RETURN_IF_ERROR(visit(pg.children[i], depth + 1));
+      if (!pg.leaf()) ZEL_RETURN_IF_ERROR(visit(pg.child(i), depth + 1));
       if (i == pg.count()) break;
-      if (prevKey && pg.keys[i] < *prevKey)
+      if (prevKey && pg.key(i) < *prevKey)
         return corrupt("keys out of order in page " + num(off) + " item " + num(i));
-      prevKey = pg.keys[i];
-      uint32_t r = pg.recnos[i];
+      prevKey = std::string(pg.key(i));
+      uint32_t r = pg.recno(i);
       if (r == 0 || (lastRec > 0 && r > lastRec))
         return corrupt("record number " + num(r) + " in page " + num(off) + " item " + num(i) +
                        " is out of range");

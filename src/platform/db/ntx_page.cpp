@@ -1,5 +1,6 @@
 #include "platform/db/ntx_page.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace zel::db {
@@ -111,6 +112,68 @@ std::string encodeNtxHeader(const NtxHeader& h) {
   return page;
 }
 
+void NtxPage::setEntry(size_t i, std::string_view key, uint32_t recno) {
+  char* s = items_.data() + i * stride();
+  std::memcpy(s, key.data(), std::min(key.size(), ks_));
+  if (key.size() < ks_) std::memset(s + key.size(), ' ', ks_ - key.size());
+  std::memcpy(s + ks_, &recno, 4);
+}
+
+char* NtxPage::open(size_t at) {
+  const size_t old = items_.size();
+  items_.resize(old + stride());
+  char* p = items_.data();
+  std::memmove(p + at + stride(), p + at, old - at);
+  return p + at;
+}
+
+void NtxPage::insert(size_t i, std::string_view key, uint32_t recno, uint32_t right) {
+  open(i * stride());  // slot i+1 now holds the old entry i with its left child
+  const uint32_t left = child(i + 1);
+  setEntry(i, key, recno);
+  setChild(i, left);
+  setChild(i + 1, right);
+  ++n_;
+}
+
+void NtxPage::insertLeft(size_t i, std::string_view key, uint32_t recno, uint32_t left) {
+  open(i * stride());
+  setEntry(i, key, recno);
+  setChild(i, left);
+  ++n_;
+}
+
+void NtxPage::eraseLeft(size_t i) {
+  items_.erase(i * stride(), stride());
+  --n_;
+}
+
+void NtxPage::erase(size_t i) {
+  const uint32_t left = child(i);
+  eraseLeft(i);
+  setChild(i, left);
+}
+
+NtxPage NtxPage::tail(size_t from) const {
+  NtxPage t;
+  t.ks_ = ks_;
+  t.n_ = n_ - from;
+  t.items_.reserve(items_.capacity());
+  t.items_.assign(items_, from * stride(), std::string::npos);
+  return t;
+}
+
+void NtxPage::truncate(size_t n) {
+  items_.resize((n + 1) * stride());
+  n_ = n;
+}
+
+void NtxPage::append(std::string_view key, uint32_t recno, const NtxPage& other) {
+  setEntry(n_, key, recno);
+  items_.append(other.items_);
+  n_ += 1 + other.n_;
+}
+
 Result<NtxPage> decodeNtxPage(std::string_view bytes, const NtxHeader& h, uint32_t offset,
                               uint64_t fileSize) {
   if (bytes.size() < kNtxPageSize)
@@ -120,24 +183,30 @@ Result<NtxPage> decodeNtxPage(std::string_view bytes, const NtxHeader& h, uint32
   if (n > h.maxItems)
     return Status::Corruption("page " + num(offset) + " holds " + num(n) + " keys, more than " +
                               num(h.maxItems));
-  NtxPage page;
-  page.keys.reserve(n);
-  page.recnos.reserve(n);
-  page.children.reserve(n + 1u);
+  NtxPage page(h.keySize);
+  const size_t stride = h.keySize + 8u;
+  std::string& items = page.items_;
+  // Room for the one extra entry an insert holds before it splits.
+  items.reserve((h.maxItems + 2u) * stride);
+  items.resize((n + 1u) * stride);
+  page.n_ = n;
   const size_t lo = tableEnd(h.maxItems);
+  uint32_t first = 0;
   for (uint16_t i = 0; i <= n; ++i) {
     uint16_t at = getLE16(p + 2 + 2 * i);
     if (at < lo || at + size_t{h.itemSize()} > kNtxPageSize)
       return Status::Corruption("page " + num(offset) + " slot " + num(i) + " offset " + num(at) +
                                 " lies outside the page");
     uint32_t child = getLE32(p + at);
-    if (i > 0 && (child == 0) != (page.children[0] == 0))
+    if (i == 0) first = child;
+    if (i > 0 && (child == 0) != (first == 0))
       return Status::Corruption("page " + num(offset) + " mixes leaf and branch items");
     if (child != 0) ZEL_RETURN_IF_ERROR(pageOffsetOk(child, fileSize, "child"));
-    page.children.push_back(child);
+    page.setChild(i, child);
     if (i < n) {
-      page.recnos.push_back(getLE32(p + at + 4));
-      page.keys.emplace_back(p + at + 8, h.keySize);
+      std::memcpy(items.data() + i * stride, p + at + 8, h.keySize);
+      uint32_t r = getLE32(p + at + 4);
+      std::memcpy(items.data() + i * stride + h.keySize, &r, 4);
     }
   }
   return page;
@@ -149,22 +218,21 @@ std::string encodeNtxPage(const NtxPage& pg, const NtxHeader& h) {
   const size_t n = pg.count();
   putLE16(p, static_cast<uint16_t>(n));
   const size_t base = tableEnd(h.maxItems);
+  const size_t ks = std::min<size_t>(pg.keySize(), h.keySize);
   for (size_t i = 0; i <= h.maxItems; ++i) {
     size_t at = base + i * h.itemSize();
     putLE16(p + 2 + 2 * i, static_cast<uint16_t>(at));
-    if (i <= n) putLE32(p + at, i < pg.children.size() ? pg.children[i] : 0);
+    if (i <= n) putLE32(p + at, pg.child(i));
     if (i < n) {
-      putLE32(p + at + 4, pg.recnos[i]);
-      std::memcpy(p + at + 8, pg.keys[i].data(), std::min<size_t>(pg.keys[i].size(), h.keySize));
+      putLE32(p + at + 4, pg.recno(i));
+      std::memcpy(p + at + 8, pg.keyData(i), ks);
     }
   }
   return out;
 }
 
 std::string encodeNtxFreePage(uint32_t next, const NtxHeader& h) {
-  NtxPage empty;
-  empty.children.push_back(next);
-  return encodeNtxPage(empty, h);
+  return encodeNtxPage(NtxPage(h.keySize, next), h);
 }
 
 Result<uint32_t> decodeNtxFreeNext(std::string_view bytes, const NtxHeader& h, uint32_t offset,

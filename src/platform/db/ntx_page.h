@@ -18,6 +18,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,14 +59,60 @@ Result<NtxHeader> decodeNtxHeader(std::string_view page, uint64_t fileSize);
 std::string encodeNtxHeader(const NtxHeader& h);
 
 // One decoded B-tree page: n keys with their record numbers and n+1 children
-// (all 0 in a leaf).
-struct NtxPage {
-  std::vector<std::string> keys;
-  std::vector<uint32_t> recnos;
-  std::vector<uint32_t> children;
+// (all 0 in a leaf). The items sit in one block of fixed-size slots (key
+// bytes, record number, child; slot n holds only the right-most child), so a
+// descent compares over contiguous memory and an insert moves bytes.
+class NtxPage {
+ public:
+  NtxPage() = default;
+  // An empty page of `keySize` keys whose only child is `child`.
+  explicit NtxPage(size_t keySize, uint32_t child = 0) : ks_(keySize), items_(stride(), '\0') {
+    setChild(0, child);
+  }
 
-  size_t count() const { return keys.size(); }
-  bool leaf() const { return children.empty() || children[0] == 0; }
+  size_t count() const { return n_; }
+  bool leaf() const { return items_.empty() || child(0) == 0; }
+  size_t keySize() const { return ks_; }
+
+  const char* keyData(size_t i) const { return items_.data() + i * stride(); }
+  std::string_view key(size_t i) const { return {keyData(i), ks_}; }
+  uint32_t recno(size_t i) const { return load(i * stride() + ks_); }
+  uint32_t child(size_t i) const { return load(i * stride() + ks_ + 4); }
+  void setChild(size_t i, uint32_t c) { store(i * stride() + ks_ + 4, c); }
+  // Replaces key and record number of entry i; its children stay.
+  void setEntry(size_t i, std::string_view key, uint32_t recno);
+
+  // Entry before position i, `right` becoming child i+1.
+  void insert(size_t i, std::string_view key, uint32_t recno, uint32_t right);
+  // Entry before position i, `left` becoming child i (the old one moves right).
+  void insertLeft(size_t i, std::string_view key, uint32_t recno, uint32_t left);
+  // Removes entry i and child i+1.
+  void erase(size_t i);
+  // Removes entry i and child i.
+  void eraseLeft(size_t i);
+  // Entries from `from` on with their children (children from..n).
+  NtxPage tail(size_t from) const;
+  // Keeps the first n entries and n+1 children.
+  void truncate(size_t n);
+  // Adds `key` after the last entry, then every entry and child of `other`:
+  // a merge of two neighbours through the key between them.
+  void append(std::string_view key, uint32_t recno, const NtxPage& other);
+
+ private:
+  friend Result<NtxPage> decodeNtxPage(std::string_view, const NtxHeader&, uint32_t, uint64_t);
+  size_t stride() const { return ks_ + 8; }
+  uint32_t load(size_t at) const {
+    uint32_t v;
+    std::memcpy(&v, items_.data() + at, 4);
+    return v;
+  }
+  void store(size_t at, uint32_t v) { std::memcpy(items_.data() + at, &v, 4); }
+  // Opens a gap of one slot at byte offset `at`.
+  char* open(size_t at);
+
+  size_t ks_ = 0;
+  size_t n_ = 0;
+  std::string items_;  // (n+1) slots
 };
 
 // Decodes a page at `offset`, checking counts, slot offsets and children
