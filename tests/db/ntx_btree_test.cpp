@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <set>
 
@@ -327,6 +328,116 @@ TEST(NtxSharing, TwoProcessesInsertingAtOnceLoseNothing) {
   for (const auto& e : walkAll(**ix)) recs.insert(e.recno);
   EXPECT_EQ(recs.size(), 2 * kEach);
   std::filesystem::remove_all(dirTemplate);
+}
+
+
+// One page's edits against plain vectors; the result encodes and decodes to
+// the same page, also when its slots sit in the file in another order.
+TEST(NtxPageItems, EditsMatchAModelAndSurviveEncoding) {
+  struct Model {
+    std::vector<std::string> keys;
+    std::vector<uint32_t> recnos, children;
+  };
+  auto expectSame = [](const NtxPage& p, const Model& m, const std::string& step) {
+    ASSERT_EQ(p.count(), m.keys.size()) << step;
+    for (size_t i = 0; i < m.keys.size(); ++i) {
+      EXPECT_EQ(p.key(i), m.keys[i]) << step << " key " << i;
+      EXPECT_EQ(p.recno(i), m.recnos[i]) << step << " recno " << i;
+    }
+    for (size_t i = 0; i <= m.keys.size(); ++i) EXPECT_EQ(p.child(i), m.children[i]) << step << " child " << i;
+  };
+  auto at = [](size_t i) { return static_cast<long>(i); };
+  enum Op { kInsert, kInsertLeft, kErase, kEraseLeft, kSetEntry };
+  struct Case {
+    Op op;
+    size_t i;
+    std::string key;
+    uint32_t recno, child;
+  };
+  const std::vector<Case> cases = {
+      {kInsert, 0, "BBBB", 2, 2048},     {kInsert, 0, "AAAA", 1, 3072},
+      {kInsert, 2, "DDDD", 4, 4096},     {kInsertLeft, 2, "CCCC", 3, 5120},
+      {kInsertLeft, 0, "0000", 7, 6144}, {kInsert, 5, "ZZZZ", 8, 7168},
+      {kErase, 1, "", 0, 0},             {kEraseLeft, 0, "", 0, 0},
+      {kSetEntry, 2, "MMMM", 9, 0},      {kErase, 3, "", 0, 0},
+  };
+  NtxPage p(4, 1024);
+  Model m{{}, {}, {1024}};
+  for (const Case& c : cases) {
+    std::string step = "op " + std::to_string(c.op) + " at " + std::to_string(c.i);
+    switch (c.op) {
+      case kInsert:
+        p.insert(c.i, c.key, c.recno, c.child);
+        m.keys.insert(m.keys.begin() + at(c.i), c.key);
+        m.recnos.insert(m.recnos.begin() + at(c.i), c.recno);
+        m.children.insert(m.children.begin() + at(c.i) + 1, c.child);
+        break;
+      case kInsertLeft:
+        p.insertLeft(c.i, c.key, c.recno, c.child);
+        m.keys.insert(m.keys.begin() + at(c.i), c.key);
+        m.recnos.insert(m.recnos.begin() + at(c.i), c.recno);
+        m.children.insert(m.children.begin() + at(c.i), c.child);
+        break;
+      case kErase:
+        p.erase(c.i);
+        m.keys.erase(m.keys.begin() + at(c.i));
+        m.recnos.erase(m.recnos.begin() + at(c.i));
+        m.children.erase(m.children.begin() + at(c.i) + 1);
+        break;
+      case kEraseLeft:
+        p.eraseLeft(c.i);
+        m.keys.erase(m.keys.begin() + at(c.i));
+        m.recnos.erase(m.recnos.begin() + at(c.i));
+        m.children.erase(m.children.begin() + at(c.i));
+        break;
+      case kSetEntry:
+        p.setEntry(c.i, c.key, c.recno);
+        m.keys[c.i] = c.key;
+        m.recnos[c.i] = c.recno;
+        break;
+    }
+    expectSame(p, m, step);
+  }
+  ASSERT_EQ(p.count(), 3u);
+
+  // A split and the merge that undoes it.
+  NtxPage right = p.tail(2);
+  const std::string sep(p.key(1));
+  const uint32_t sepRec = p.recno(1);
+  NtxPage left = p;
+  left.truncate(1);
+  expectSame(left, {{m.keys[0]}, {m.recnos[0]}, {m.children[0], m.children[1]}}, "left half");
+  expectSame(right, {{m.keys[2]}, {m.recnos[2]}, {m.children[2], m.children[3]}}, "right half");
+  left.append(sep, sepRec, right);
+  expectSame(left, m, "merged");
+
+  NtxHeader h;
+  h.keySize = 4;
+  h.maxItems = ntxMaxItems(4);
+  const uint64_t fileSize = 64 * kNtxPageSize;
+  std::string bytes = encodeNtxPage(p, h);
+  auto back = decodeNtxPage(bytes, h, kNtxPageSize, fileSize);
+  ASSERT_TRUE(back.ok()) << back.status();
+  expectSame(*back, m, "decoded");
+
+  // Slots stored back to front, the stale slot after the last key holding
+  // garbage apart from its child.
+  const size_t base = 2 + 2 * (h.maxItems + 1u), item = h.itemSize();
+  std::string permuted(kNtxPageSize, '\x7f');
+  putLE16(permuted.data(), static_cast<uint16_t>(m.keys.size()));
+  for (size_t i = 0; i <= h.maxItems; ++i) {
+    const size_t slot = base + (h.maxItems - i) * item;
+    putLE16(permuted.data() + 2 + 2 * i, static_cast<uint16_t>(slot));
+    if (i > m.keys.size()) continue;
+    putLE32(permuted.data() + slot, m.children[i]);
+    if (i == m.keys.size()) continue;
+    putLE32(permuted.data() + slot + 4, m.recnos[i]);
+    std::memcpy(permuted.data() + slot + 8, m.keys[i].data(), 4);
+  }
+  auto fromPermuted = decodeNtxPage(permuted, h, kNtxPageSize, fileSize);
+  ASSERT_TRUE(fromPermuted.ok()) << fromPermuted.status();
+  expectSame(*fromPermuted, m, "permuted");
+  EXPECT_EQ(encodeNtxPage(*fromPermuted, h), bytes);
 }
 
 }  // namespace
