@@ -114,7 +114,7 @@ TEST_P(NtxRandom, InsertsAndRemovesMatchASortedModel) {
     auto st = ix->check();
     ASSERT_TRUE(st.ok());
     EXPECT_EQ(st->pages, 1u);
-    EXPECT_EQ(testing::getFile(*env, "r.ntx").size(), (2 + st->freePages) * uint64_t{kNtxPageSize});
+    EXPECT_EQ(testing::readFile(*env, "r.ntx").size(), (2 + st->freePages) * uint64_t{kNtxPageSize});
     auto f = ix->first();
     ASSERT_TRUE(f.ok());
     EXPECT_FALSE(f->has_value());
@@ -145,7 +145,7 @@ TEST_P(NtxRandom, BuildWritesFullBalancedPagesThatLaterChangesKeep) {
     EXPECT_EQ(st->freePages, 0u);
     // Every page but the root at least half full, and the file holds nothing else.
     EXPECT_GE(n, (st->pages - 1) * static_cast<uint64_t>(m / 2));
-    EXPECT_EQ(testing::getFile(*env, "b.ntx").size(), (1 + st->pages) * uint64_t{kNtxPageSize});
+    EXPECT_EQ(testing::readFile(*env, "b.ntx").size(), (1 + st->pages) * uint64_t{kNtxPageSize});
     // The built tree takes changes like any other.
     for (uint32_t i = 0; i < n; i += 2) {
       ASSERT_TRUE(ix->remove(entries[i].key, entries[i].recno).ok());
@@ -237,7 +237,7 @@ TEST(NtxIndex, CreatesTheHeaderOtherProgramsExpect) {
     auto e = KeyExpr::parse(c.expr, fields);
     ASSERT_TRUE(e.ok());
     ASSERT_TRUE(NtxIndex::create(*env, "h.ntx", *e, false).ok());
-    std::string f = testing::getFile(*env, "h.ntx");
+    std::string f = testing::readFile(*env, "h.ntx");
     ASSERT_EQ(f.size(), 2048u) << c.expr;
     EXPECT_EQ(getLE16(f.data()), 6);
     EXPECT_EQ(getLE32(f.data() + 4), 1024u);
@@ -334,11 +334,11 @@ TEST(NtxSharing, TwoProcessesInsertingAtOnceLoseNothing) {
 // One page's edits against plain vectors; the result encodes and decodes to
 // the same page, also when its slots sit in the file in another order.
 TEST(NtxPageItems, EditsMatchAModelAndSurviveEncoding) {
-  struct Model {
+  struct PageModel {
     std::vector<std::string> keys;
     std::vector<uint32_t> recnos, children;
   };
-  auto expectSame = [](const NtxPage& p, const Model& m, const std::string& step) {
+  auto expectSame = [](const NtxPage& p, const PageModel& m, const std::string& step) {
     ASSERT_EQ(p.count(), m.keys.size()) << step;
     for (size_t i = 0; i < m.keys.size(); ++i) {
       EXPECT_EQ(p.key(i), m.keys[i]) << step << " key " << i;
@@ -362,7 +362,7 @@ TEST(NtxPageItems, EditsMatchAModelAndSurviveEncoding) {
       {kSetEntry, 2, "MMMM", 9, 0},      {kErase, 3, "", 0, 0},
   };
   NtxPage p(4, 1024);
-  Model m{{}, {}, {1024}};
+  PageModel m{{}, {}, {1024}};
   for (const Case& c : cases) {
     std::string step = "op " + std::to_string(c.op) + " at " + std::to_string(c.i);
     switch (c.op) {

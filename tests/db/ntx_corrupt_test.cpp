@@ -33,7 +33,7 @@ std::string validFile() {
   auto ix = NtxIndex::create(*env, "v.ntx", keyExpr(), false);
   EXPECT_TRUE(ix.ok());
   EXPECT_TRUE((*ix)->build(entries()).ok());
-  return testing::getFile(*env, "v.ntx");
+  return testing::readFile(*env, "v.ntx");
 }
 
 // Offsets of pages in the valid file, found through its own bytes.
@@ -126,7 +126,7 @@ TEST(NtxCorrupt, DamageIsReportedNeverCrashesAndRebuildRepairs) {
     Layout l = layoutOf(valid);
     c.damage(l);
     auto env = makeMemEnv();
-    testing::putFile(*env, "c.ntx", l.bytes);
+    testing::writeFile(*env, "c.ntx", l.bytes);
     auto ix = NtxIndex::open(*env, "c.ntx");
     if (c.stage == Stage::kOpen) {
       ASSERT_FALSE(ix.ok());
@@ -170,7 +170,7 @@ TEST(NtxCorrupt, DamageIsReportedNeverCrashesAndRebuildRepairs) {
 
 TEST(NtxCorrupt, KeySizeMustMatchTheExpression) {
   auto env = makeMemEnv();
-  testing::putFile(*env, "m.ntx", validFile());
+  testing::writeFile(*env, "m.ntx", validFile());
   auto ix = NtxIndex::open(*env, "m.ntx");
   ASSERT_TRUE(ix.ok());
   EXPECT_TRUE((*ix)->matches(keyExpr()).ok());
@@ -186,7 +186,7 @@ TEST(NtxCorrupt, DescendingIndexesAreRefusedNotMisread) {
   Layout l = layoutOf(validFile());
   l.bytes[280] = 1;
   auto env = makeMemEnv();
-  testing::putFile(*env, "d.ntx", l.bytes);
+  testing::writeFile(*env, "d.ntx", l.bytes);
   auto ix = NtxIndex::open(*env, "d.ntx");
   ASSERT_FALSE(ix.ok());
   EXPECT_EQ(ix.status().code(), StatusCode::kNotSupported);

@@ -53,12 +53,12 @@ TEST(NtxCrash, EveryCutShortChangeKeepsEveryKey) {
   size_t cutsTried = 0;
   for (size_t n = 0; n < ops.size(); ++n) {
     const Op& op = ops[n];
-    const std::string before = testing::getFile(*env, "k.ntx");
+    const std::string before = testing::readFile(*env, "k.ntx");
     // How many writes the change makes when nothing goes wrong.
     long writes = 0;
     {
       auto scratch = makeMemEnv();
-      testing::putFile(*scratch, "k.ntx", before);
+      testing::writeFile(*scratch, "k.ntx", before);
       FaultEnv fe(*scratch);
       auto ix = NtxIndex::open(fe, "k.ntx");
       ASSERT_TRUE(ix.ok());
@@ -72,7 +72,7 @@ TEST(NtxCrash, EveryCutShortChangeKeepsEveryKey) {
     for (long cut = 1; cut < writes; ++cut) {
       SCOPED_TRACE("op " + std::to_string(n) + " cut at write " + std::to_string(cut));
       auto scratch = makeMemEnv();
-      testing::putFile(*scratch, "k.ntx", before);
+      testing::writeFile(*scratch, "k.ntx", before);
       {
         FaultEnv fe(*scratch);
         auto ix = NtxIndex::open(fe, "k.ntx");

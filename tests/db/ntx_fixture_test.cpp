@@ -13,8 +13,8 @@ namespace zel::db {
 namespace {
 
 using testing::DbfRecords;
-using testing::fixturePath;
-using testing::readHostFile;
+using testing::fixture;
+using testing::slurp;
 using testing::walkAll;
 
 struct Fixture {
@@ -30,7 +30,7 @@ const Fixture kFixtures[] = {
 };
 
 std::vector<uint32_t> readOrder(const std::string& name) {
-  std::istringstream in(readHostFile(fixturePath(name + ".order")));
+  std::istringstream in(slurp(fixture(name + ".order")));
   std::vector<uint32_t> out;
   for (uint32_t r; in >> r;) out.push_back(r);
   return out;
@@ -41,11 +41,11 @@ class NtxFixture : public ::testing::TestWithParam<Fixture> {
   void SetUp() override {
     env_ = makeMemEnv();
     path_ = std::string(GetParam().ntx) + ".ntx";
-    testing::putFile(*env_, path_, readHostFile(fixturePath(path_)));
+    testing::writeFile(*env_, path_, slurp(fixture(path_)));
     auto ix = NtxIndex::open(*env_, path_);
     ASSERT_TRUE(ix.ok()) << ix.status();
     ix_ = std::move(*ix);
-    table_ = std::make_unique<DbfRecords>(readHostFile(fixturePath(std::string(GetParam().dbf) + ".dbf")));
+    table_ = std::make_unique<DbfRecords>(slurp(fixture(std::string(GetParam().dbf) + ".dbf")));
   }
   std::unique_ptr<NtxIndex> reopen() {
     auto ix = NtxIndex::open(*env_, path_);
@@ -169,13 +169,13 @@ INSTANTIATE_TEST_SUITE_P(Xbase, NtxFixture, ::testing::ValuesIn(kFixtures),
 TEST(NtxFixtureFiles, ChangedFilesHaveAPermutedFreeChainToStartFrom) {
   // ZEL509 arrives with a free chain; taking from it must not break the tree.
   auto env = makeMemEnv();
-  testing::putFile(*env, "z.ntx", readHostFile(fixturePath("ZEL509.ntx")));
+  testing::writeFile(*env, "z.ntx", slurp(fixture("ZEL509.ntx")));
   auto ix = NtxIndex::open(*env, "z.ntx");
   ASSERT_TRUE(ix.ok());
   auto before = (*ix)->check();
   ASSERT_TRUE(before.ok()) << before.status();
   ASSERT_GT(before->freePages, 0u);
-  const auto size = testing::getFile(*env, "z.ntx").size();
+  const auto size = testing::readFile(*env, "z.ntx").size();
   const auto first = (*ix)->first();
   ASSERT_TRUE(first.ok() && first->has_value());
   for (uint32_t r = 0; r < 200; ++r) ASSERT_TRUE((*ix)->insert((*first)->key, 5000 + r).ok());
@@ -184,7 +184,7 @@ TEST(NtxFixtureFiles, ChangedFilesHaveAPermutedFreeChainToStartFrom) {
   EXPECT_EQ(after->keys, before->keys + 200);
   EXPECT_LT(after->freePages, before->freePages);
   // New pages came from the chain first: the file grew only once it was used up.
-  const auto grown = testing::getFile(*env, "z.ntx").size() - size;
+  const auto grown = testing::readFile(*env, "z.ntx").size() - size;
   if (after->freePages > 0) {
     EXPECT_EQ(grown, 0u);
   }

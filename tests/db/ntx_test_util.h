@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "db/db_test_util.h"
 #include "platform/db/env.h"
 #include "platform/db/key_expr.h"
 #include "platform/db/ntx.h"
@@ -16,36 +17,11 @@
 
 namespace zel::db::testing {
 
-inline std::string fixturePath(const std::string& name) {
-  return std::string(ZEL_TEST_DATA) + "/xbase/" + name;
-}
-
-inline std::string readHostFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-inline void putFile(Env& env, const std::string& path, const std::string& bytes) {
-  OpenOptions o;
-  o.create = true;
-  o.truncate = true;
-  auto f = env.open(path, o);
-  ASSERT_TRUE(f.ok()) << f.status();
-  ASSERT_TRUE((*f)->write(0, bytes).ok());
-}
-
-inline std::string getFile(Env& env, const std::string& path) {
-  auto f = env.open(path, OpenOptions{});
-  if (!f.ok()) return {};
-  auto size = (*f)->size();
-  std::string out(size.ok() ? *size : 0, '\0');
-  size_t got = 0;
-  if (!(*f)->read(0, out.size(), out.data(), &got).ok()) return {};
-  out.resize(got);
-  return out;
-}
+// File helpers shared with the table tests.
+using test::fixture;
+using test::readFile;
+using test::slurp;
+using test::writeFile;
 
 // The records of a DBF file, enough to evaluate keys over them.
 class DbfRecords : public RecordView {
