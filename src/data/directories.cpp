@@ -11,15 +11,6 @@ namespace zel::data {
 
 namespace dirs {
 
-std::string trim(std::string_view s) {
-  size_t b = s.find_first_not_of(' ');
-  if (b == std::string_view::npos) return "";
-  size_t e = s.find_last_not_of(' ');
-  return std::string(s.substr(b, e - b + 1));
-}
-
-std::string upperTrim(std::string_view s) { return cp850Upper(trim(s)); }
-
 std::string pad40(std::string_view s) {
   std::string out(s.substr(0, std::min<size_t>(s.size(), 40)));
   out.resize(40, ' ');

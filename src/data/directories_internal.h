@@ -6,12 +6,12 @@
 
 #include "data/areas.h"
 #include "data/rotirur.h"
+#include "platform/sys/text.h"
 
 namespace zel::data::dirs {
 
-// Blanks trimmed on both sides (and then upper-cased, CP850).
-std::string trim(std::string_view s);
-std::string upperTrim(std::string_view s);
+using zel::trim;
+using zel::upperTrim;
 // Cut or padded with blanks to the 40 columns of a directory field.
 std::string pad40(std::string_view s);
 // A directory without its trailing backslash, except a drive root ("C:\").

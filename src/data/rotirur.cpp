@@ -13,13 +13,6 @@ namespace zel::data {
 
 namespace detail {
 
-std::string upperTrim(std::string_view s) {
-  size_t b = s.find_first_not_of(' ');
-  if (b == std::string_view::npos) return "";
-  size_t e = s.find_last_not_of(' ');
-  return cp850Upper(s.substr(b, e - b + 1));
-}
-
 std::string lastComponent(std::string_view path) {
   size_t p = path.find_last_of("\\/");
   return std::string(p == std::string_view::npos ? path : path.substr(p + 1));

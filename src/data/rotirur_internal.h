@@ -4,10 +4,11 @@
 #include <string>
 #include <string_view>
 
+#include "platform/sys/text.h"
+
 namespace zel::data::detail {
 
-// Blanks trimmed on both sides, letters upper-cased (CP850).
-std::string upperTrim(std::string_view s);
+using zel::upperTrim;
 // The part after the last separator ("\" or "/").
 std::string lastComponent(std::string_view path);
 // A path without its trailing separator.

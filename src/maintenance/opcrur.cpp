@@ -8,17 +8,11 @@
 #include "data/rotirur.h"
 #include "helpers/paths.h"
 #include "platform/db/bulk.h"
+#include "platform/sys/text.h"
 
 namespace zel::maintenance {
 
 namespace {
-
-std::string trimmed(std::string_view s) {
-  size_t b = s.find_first_not_of(' ');
-  if (b == std::string_view::npos) return "";
-  size_t e = s.find_last_not_of(' ');
-  return std::string(s.substr(b, e - b + 1));
-}
 
 // Removes an index file so that the next open packs the table and builds it.
 void removeIndex(const std::string& dosPath) {
@@ -57,7 +51,7 @@ void packProgramTables() {
 bool REORG(std::string_view directory, int mode) {
   data::DataState& st = data::dataState();
   st.MOS_MENS = mode == 4;
-  const std::string dir = BAR_DIR(trimmed(directory));
+  const std::string dir = BAR_DIR(trim(directory));
   bool ok = true;
   for (int n = 1; n <= 6; ++n) {
     const std::string file = dir + "ZEL" + std::to_string(n) + "09";

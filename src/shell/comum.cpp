@@ -13,13 +13,6 @@
 
 namespace zel::shell {
 
-std::string trim(std::string_view s) {
-  size_t b = s.find_first_not_of(' ');
-  if (b == std::string_view::npos) return "";
-  size_t e = s.find_last_not_of(' ');
-  return std::string(s.substr(b, e - b + 1));
-}
-
 std::string twoDigits(int n) {
   char buf[16];
   std::snprintf(buf, sizeof buf, "%02d", n);

@@ -10,11 +10,11 @@
 #include "data/catalogue.h"
 #include "data/data_ui.h"
 #include "platform/db/table.h"
+#include "platform/sys/text.h"
 
 namespace zel::shell {
 
-// Text without leading and trailing blanks.
-std::string trim(std::string_view s);
+using zel::trim;
 // Two digits with a leading zero ("03").
 std::string twoDigits(int n);
 // STR(value, width, decimals): right-aligned in `width`; asterisks when it

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "platform/db/lock_ranges.h"
+#include "platform/sys/text.h"
 
 namespace zel::db {
 
@@ -28,11 +29,6 @@ class BytesView : public RecordView {
   const DbfLayout& l_;
   std::string_view rec_;
 };
-
-std::string rtrim(std::string_view s) {
-  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-  return std::string(s);
-}
 
 const Status& statusOf(const Status& s) { return s; }
 template <class T>
