@@ -480,12 +480,17 @@ Result<std::optional<NtxEntry>> NtxIndex::first() {
   return remember(std::move(path));
 }
 
-Result<std::optional<NtxEntry>> NtxIndex::last() {
-  NTX_SCOPE(false);
-  Path path;
+Status NtxIndex::descendToLast(Path& path) {
   ZEL_RETURN_IF_ERROR(descendEdge(path, hdr_.root, false));
   while (!path.empty() && path.back().idx == 0) path.pop_back();
   if (!path.empty()) --path.back().idx;
+  return Status::OK();
+}
+
+Result<std::optional<NtxEntry>> NtxIndex::last() {
+  NTX_SCOPE(false);
+  Path path;
+  ZEL_RETURN_IF_ERROR(descendToLast(path));
   return remember(std::move(path));
 }
 
@@ -512,9 +517,7 @@ Result<std::optional<NtxEntry>> NtxIndex::prev(const NtxEntry& at) {
     auto found = locate(path, at.key, at.recno);
     if (!found.ok()) return found.status();
     if (!*found && path.empty()) {  // beyond every key: the last one
-      ZEL_RETURN_IF_ERROR(descendEdge(path, hdr_.root, false));
-      while (!path.empty() && path.back().idx == 0) path.pop_back();
-      if (!path.empty()) --path.back().idx;
+      ZEL_RETURN_IF_ERROR(descendToLast(path));
       return remember(std::move(path));
     }
   }

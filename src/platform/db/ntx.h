@@ -193,6 +193,8 @@ class NtxIndex {
   // Path helpers. Positions are (page, index) steps from the root; the last
   // step names a key of its page.
   Status descendEdge(Path& path, uint32_t off, bool leftmost);
+  // Path to the last key of the index (empty when there is none).
+  Status descendToLast(Path& path);
   Status lowerBound(Path& path, const std::function<bool(const NtxPage&, size_t)>& less);
   Status settleForward(Path& path);
   Status stepNext(Path& path);

@@ -710,34 +710,23 @@ Status Table::checkStep(const NtxIndex& ix, const std::string& from,
   return Status::OK();
 }
 
-Status Table::goTop() {
-  ZEL_RETURN_IF_ERROR(checkOpen());
-  if (!exclusive()) ZEL_RETURN_IF_ERROR(refreshCount());
-  found_ = false;
-  bool landed = false;
-  if (Attached* a = controlling()) {
-    auto e = retryIndex([&] { return a->ntx->first(); });
-    if (!e.ok()) return e.status();
-    ZEL_RETURN_IF_ERROR(scanIndex(std::move(e).value(), +1, &landed));
-  } else {
-    ZEL_RETURN_IF_ERROR(scanNatural(1, +1, &landed));
-  }
-  if (!landed) setEof();
-  bof_ = !landed;
-  return Status::OK();
-}
+Status Table::goTop() { return goEdge(+1); }
 
-Status Table::goBottom() {
+Status Table::goBottom() { return goEdge(-1); }
+
+// The first visible record in the controlling order (dir +1) or the last
+// one (dir -1); eof and bof when there is none.
+Status Table::goEdge(int dir) {
   ZEL_RETURN_IF_ERROR(checkOpen());
   if (!exclusive()) ZEL_RETURN_IF_ERROR(refreshCount());
   found_ = false;
   bool landed = false;
   if (Attached* a = controlling()) {
-    auto e = retryIndex([&] { return a->ntx->last(); });
+    auto e = retryIndex([&] { return dir > 0 ? a->ntx->first() : a->ntx->last(); });
     if (!e.ok()) return e.status();
-    ZEL_RETURN_IF_ERROR(scanIndex(std::move(e).value(), -1, &landed));
+    ZEL_RETURN_IF_ERROR(scanIndex(std::move(e).value(), dir, &landed));
   } else {
-    ZEL_RETURN_IF_ERROR(scanNatural(count_, -1, &landed));
+    ZEL_RETURN_IF_ERROR(scanNatural(dir > 0 ? 1 : count_, dir, &landed));
   }
   if (!landed) setEof();
   bof_ = !landed;

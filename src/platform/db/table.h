@@ -228,6 +228,7 @@ class Table final : public RecordView {
   // Same through the controlling index, from an entry.
   Status scanIndex(std::optional<NtxEntry> from, int step, bool* landed);
   Status skipOne(int step, bool* moved);
+  Status goEdge(int dir);
   NtxEntry indexPosition(Attached& a) const;
   // Corruption when a step from key `from` went the wrong way in key order.
   Status checkStep(const NtxIndex& ix, const std::string& from, const std::optional<NtxEntry>& to,
