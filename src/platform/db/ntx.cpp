@@ -494,16 +494,20 @@ Result<std::optional<NtxEntry>> NtxIndex::last() {
   return remember(std::move(path));
 }
 
+Result<bool> NtxIndex::pathTo(const NtxEntry& at, Path& path) {
+  if (cursorEntry_ && *cursorEntry_ == at) {
+    path = cursor_;
+    return true;
+  }
+  return locate(path, at.key, at.recno);
+}
+
 Result<std::optional<NtxEntry>> NtxIndex::next(const NtxEntry& at) {
   NTX_SCOPE(false);
   Path path;
-  if (cursorEntry_ && *cursorEntry_ == at) {
-    path = cursor_;
-  } else {
-    auto found = locate(path, at.key, at.recno);
-    if (!found.ok()) return found.status();
-    if (!*found) return remember(std::move(path));  // already on the next greater
-  }
+  auto found = pathTo(at, path);
+  if (!found.ok()) return found.status();
+  if (!*found) return remember(std::move(path));  // already on the next greater
   ZEL_RETURN_IF_ERROR(stepNext(path));
   return remember(std::move(path));
 }
@@ -511,15 +515,11 @@ Result<std::optional<NtxEntry>> NtxIndex::next(const NtxEntry& at) {
 Result<std::optional<NtxEntry>> NtxIndex::prev(const NtxEntry& at) {
   NTX_SCOPE(false);
   Path path;
-  if (cursorEntry_ && *cursorEntry_ == at) {
-    path = cursor_;
-  } else {
-    auto found = locate(path, at.key, at.recno);
-    if (!found.ok()) return found.status();
-    if (!*found && path.empty()) {  // beyond every key: the last one
-      ZEL_RETURN_IF_ERROR(descendToLast(path));
-      return remember(std::move(path));
-    }
+  auto found = pathTo(at, path);
+  if (!found.ok()) return found.status();
+  if (!*found && path.empty()) {  // beyond every key: the last one
+    ZEL_RETURN_IF_ERROR(descendToLast(path));
+    return remember(std::move(path));
   }
   ZEL_RETURN_IF_ERROR(stepPrev(path));
   return remember(std::move(path));

@@ -200,6 +200,8 @@ class NtxIndex {
   Status stepNext(Path& path);
   Status stepPrev(Path& path);
   Result<bool> locate(Path& path, std::string_view key, uint32_t recno);
+  // Path to `at`: the cursor's when it stands there, else locate()'s answer.
+  Result<bool> pathTo(const NtxEntry& at, Path& path);
   Result<std::optional<NtxEntry>> entryAt(const Path& path);
   Result<std::optional<NtxEntry>> remember(Path path);
 

@@ -830,31 +830,28 @@ bool Table::recordLocked(uint32_t recno) const {
   return exclusive() || fileLocked_ || locked_.count(recno) > 0;
 }
 
-Status Table::addRecordLock(uint32_t recno) {
-  ZEL_RETURN_IF_ERROR(checkOpen());
-  if (recno < 1) return Status::InvalidArgument(path_ + ": no record to lock");
-  if (!exclusive() && !fileLocked_) {
-    Status s = file_->lock(locks::recordOffset(recno), 1, LockKind::kExclusive);
-    if (s.isLocked()) return Status::Locked(path_ + ": record " + std::to_string(recno) + " is locked");
-    ZEL_RETURN_IF_ERROR(s);
-  }
-  locked_.insert(recno);
-  // The lock makes the record ours: read what others left in it.
-  if (!eof_ && recno == recno_ && !exclusive()) return refresh();
-  return Status::OK();
-}
+Status Table::addRecordLock(uint32_t recno) { return takeRecordLock(recno, false); }
 
-Status Table::lockRecord(uint32_t recno) {
+Status Table::lockRecord(uint32_t recno) { return takeRecordLock(recno, true); }
+
+// Record recno's lock byte (none to take in exclusive use or under the file
+// lock); `only` drops the other record locks, as a single lock does.
+Status Table::takeRecordLock(uint32_t recno, bool only) {
   ZEL_RETURN_IF_ERROR(checkOpen());
   if (recno < 1) return Status::InvalidArgument(path_ + ": no record to lock");
   if (!exclusive() && !fileLocked_) {
     Status s = file_->lock(locks::recordOffset(recno), 1, LockKind::kExclusive);
     if (s.isLocked()) return Status::Locked(path_ + ": record " + std::to_string(recno) + " is locked");
     ZEL_RETURN_IF_ERROR(s);
-    for (uint32_t old : locked_)
-      if (old != recno) (void)file_->unlock(locks::recordOffset(old), 1);
+    if (only)
+      for (uint32_t old : locked_)
+        if (old != recno) (void)file_->unlock(locks::recordOffset(old), 1);
   }
-  locked_ = {recno};
+  if (only)
+    locked_ = {recno};
+  else
+    locked_.insert(recno);
+  // The lock makes the record ours: read what others left in it.
   if (!eof_ && recno == recno_ && !exclusive()) return refresh();
   return Status::OK();
 }

@@ -229,6 +229,7 @@ class Table final : public RecordView {
   Status scanIndex(std::optional<NtxEntry> from, int step, bool* landed);
   Status skipOne(int step, bool* moved);
   Status goEdge(int dir);
+  Status takeRecordLock(uint32_t recno, bool only);
   NtxEntry indexPosition(Attached& a) const;
   // Corruption when a step from key `from` went the wrong way in key order.
   Status checkStep(const NtxIndex& ix, const std::string& from, const std::optional<NtxEntry>& to,
