@@ -42,17 +42,20 @@ class WaitsTest : public ::testing::Test {
   int tries = 0;
 };
 
+// One wait: how long, on which try the lock is free (0 never), the keys
+// typed meanwhile, and what the wait should give.
+struct WaitCase {
+  const char* name;
+  std::optional<double> seconds;
+  int freeAt;
+  std::deque<int> keys;
+  bool result;
+  int tries;
+  long long ms;
+};
+
 TEST_F(WaitsTest, RecordLockTriesEveryHalfSecond) {
-  struct Case {
-    const char* name;
-    std::optional<double> seconds;
-    int freeAt;
-    std::deque<int> keys;
-    bool result;
-    int tries;
-    long long ms;
-  };
-  const Case cases[] = {
+  const WaitCase cases[] = {
       {"free at once", 5.0, 1, {}, true, 1, 0},
       {"five seconds, never free", 5.0, 0, {}, false, 11, 5000},
       {"default wait is two seconds", std::nullopt, 0, {}, false, 5, 2000},
@@ -90,16 +93,7 @@ TEST_F(WaitsTest, EscStaysInTheBufferAfterGivingUp) {
 
 TEST_F(WaitsTest, FileLockAndAppendWaits) {
   const std::string kText("Aguardando arquivo ficar disponível"_cp);
-  struct Case {
-    const char* name;
-    std::optional<double> seconds;
-    int freeAt;
-    std::deque<int> keys;
-    bool result;
-    int tries;
-    long long ms;
-  };
-  const Case cases[] = {
+  const WaitCase cases[] = {
       {"free at once", 5.0, 1, {}, true, 1, 0},
       {"five seconds, never free", 5.0, 0, {}, false, 11, 5000},
       {"no wait given: two seconds", std::nullopt, 0, {}, false, 5, 2000},
