@@ -263,44 +263,31 @@ TEST_F(MultiProcessTest, WriterKilledMidAppendLeavesATableThatOpens) {
 
 // An Env whose process dies (as if killed) just before its n-th write,
 // truncate, sync or rename.
-class DyingEnv : public Env {
+class DyingEnv : public EnvWrapper {
  public:
-  DyingEnv(Env& target, long n) : target_(target), left_(n) {}
+  DyingEnv(Env& target, long n) : EnvWrapper(target), left_(n) {}
   void tick() {
     if (--left_ == 0) _exit(kOk);
   }
   Result<std::unique_ptr<File>> open(const std::string& path, const OpenOptions& o) override {
-    auto f = target_.open(path, o);
+    auto f = target().open(path, o);
     if (!f.ok()) return f.status();
     return std::unique_ptr<File>(new Dying(*this, std::move(f).value()));
   }
-  bool exists(const std::string& p) override { return target_.exists(p); }
-  bool isDirectory(const std::string& p) override { return target_.isDirectory(p); }
-  Status remove(const std::string& p) override { tick(); return target_.remove(p); }
-  Status rename(const std::string& a, const std::string& b) override { tick(); return target_.rename(a, b); }
-  Status createDirectory(const std::string& p) override { return target_.createDirectory(p); }
-  Result<std::vector<std::string>> list(const std::string& d) override { return target_.list(d); }
+  Status remove(const std::string& p) override { tick(); return target().remove(p); }
+  Status rename(const std::string& a, const std::string& b) override { tick(); return target().rename(a, b); }
 
  private:
-  class Dying : public File {
+  class Dying : public FileWrapper {
    public:
-    Dying(DyingEnv& env, std::unique_ptr<File> f) : env_(env), f_(std::move(f)) {}
-    Status read(uint64_t off, size_t n, char* buf, size_t* got) override { return f_->read(off, n, buf, got); }
-    Status write(uint64_t off, std::string_view d) override { env_.tick(); return f_->write(off, d); }
-    Result<uint64_t> size() override { return f_->size(); }
-    Status truncate(uint64_t len) override { env_.tick(); return f_->truncate(len); }
-    Status sync() override { env_.tick(); return f_->sync(); }
-    Status lock(uint64_t off, uint64_t len, LockKind k) override { return f_->lock(off, len, k); }
-    Status unlock(uint64_t off, uint64_t len) override { return f_->unlock(off, len); }
-    Result<bool> isLockedByOther(uint64_t off, uint64_t len, LockKind k) override {
-      return f_->isLockedByOther(off, len, k);
-    }
+    Dying(DyingEnv& env, std::unique_ptr<File> f) : FileWrapper(std::move(f)), env_(env) {}
+    Status write(uint64_t off, std::string_view d) override { env_.tick(); return target().write(off, d); }
+    Status truncate(uint64_t len) override { env_.tick(); return target().truncate(len); }
+    Status sync() override { env_.tick(); return target().sync(); }
 
    private:
     DyingEnv& env_;
-    std::unique_ptr<File> f_;
   };
-  Env& target_;
   long left_;
 };
 

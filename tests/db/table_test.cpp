@@ -159,52 +159,37 @@ TEST_F(TableTest, MemoRewriteReusesItsBlocksOnlyWhenItFits) {
 
 // An Env that runs a callback in the middle of a memo placement: on the
 // first size() of a memo file after a lock on it, when armed.
-class PauseEnv : public Env {
+class PauseEnv : public EnvWrapper {
  public:
-  explicit PauseEnv(Env& target) : target_(target) {}
+  explicit PauseEnv(Env& target) : EnvWrapper(target) {}
   void arm(std::function<void()> f) { hook_ = std::move(f); }
 
   Result<std::unique_ptr<File>> open(const std::string& path, const OpenOptions& o) override {
-    auto f = target_.open(path, o);
+    auto f = target().open(path, o);
     if (!f.ok()) return f.status();
     bool memo = path.size() > 4 && path.substr(path.size() - 4) == ".DBT";
     return std::unique_ptr<File>(new Hooked(*this, std::move(f).value(), memo));
   }
-  bool exists(const std::string& p) override { return target_.exists(p); }
-  bool isDirectory(const std::string& p) override { return target_.isDirectory(p); }
-  Status remove(const std::string& p) override { return target_.remove(p); }
-  Status rename(const std::string& a, const std::string& b) override { return target_.rename(a, b); }
-  Status createDirectory(const std::string& p) override { return target_.createDirectory(p); }
-  Result<std::vector<std::string>> list(const std::string& d) override { return target_.list(d); }
 
  private:
-  class Hooked : public File {
+  class Hooked : public FileWrapper {
    public:
-    Hooked(PauseEnv& env, std::unique_ptr<File> f, bool memo) : env_(env), f_(std::move(f)), memo_(memo) {}
-    Status read(uint64_t off, size_t n, char* buf, size_t* got) override { return f_->read(off, n, buf, got); }
-    Status write(uint64_t off, std::string_view d) override { return f_->write(off, d); }
+    Hooked(PauseEnv& env, std::unique_ptr<File> f, bool memo)
+        : FileWrapper(std::move(f)), env_(env), memo_(memo) {}
     Result<uint64_t> size() override {
       if (memo_ && locked_ && env_.hook_) std::exchange(env_.hook_, nullptr)();
-      return f_->size();
+      return target().size();
     }
-    Status truncate(uint64_t len) override { return f_->truncate(len); }
-    Status sync() override { return f_->sync(); }
     Status lock(uint64_t off, uint64_t len, LockKind k) override {
       locked_ = true;
-      return f_->lock(off, len, k);
-    }
-    Status unlock(uint64_t off, uint64_t len) override { return f_->unlock(off, len); }
-    Result<bool> isLockedByOther(uint64_t off, uint64_t len, LockKind k) override {
-      return f_->isLockedByOther(off, len, k);
+      return target().lock(off, len, k);
     }
 
    private:
     PauseEnv& env_;
-    std::unique_ptr<File> f_;
     bool memo_;
     bool locked_ = false;
   };
-  Env& target_;
   std::function<void()> hook_;
 };
 

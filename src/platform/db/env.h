@@ -68,6 +68,56 @@ Env& posixEnv();
 // conflict between handles exactly as PosixEnv's do. Thread-safe.
 std::unique_ptr<Env> makeMemEnv();
 
+// Forwards every call to another File (owned alone or shared); wrappers that
+// count, fail or watch calls override only those.
+class FileWrapper : public File {
+ public:
+  explicit FileWrapper(std::shared_ptr<File> target) : target_(std::move(target)) {}
+  Status read(uint64_t off, size_t n, char* buf, size_t* got) override {
+    return target_->read(off, n, buf, got);
+  }
+  Status write(uint64_t off, std::string_view data) override { return target_->write(off, data); }
+  Result<uint64_t> size() override { return target_->size(); }
+  Status truncate(uint64_t len) override { return target_->truncate(len); }
+  Status sync() override { return target_->sync(); }
+  Status lock(uint64_t off, uint64_t len, LockKind kind) override {
+    return target_->lock(off, len, kind);
+  }
+  Status unlock(uint64_t off, uint64_t len) override { return target_->unlock(off, len); }
+  Result<bool> isLockedByOther(uint64_t off, uint64_t len, LockKind kind) override {
+    return target_->isLockedByOther(off, len, kind);
+  }
+
+ protected:
+  File& target() { return *target_; }
+
+ private:
+  std::shared_ptr<File> target_;
+};
+
+// Forwards every call to another Env; see FileWrapper.
+class EnvWrapper : public Env {
+ public:
+  explicit EnvWrapper(Env& target) : target_(target) {}
+  Result<std::unique_ptr<File>> open(const std::string& path, const OpenOptions& o) override {
+    return target_.open(path, o);
+  }
+  bool exists(const std::string& path) override { return target_.exists(path); }
+  bool isDirectory(const std::string& path) override { return target_.isDirectory(path); }
+  Status remove(const std::string& path) override { return target_.remove(path); }
+  Status rename(const std::string& from, const std::string& to) override {
+    return target_.rename(from, to);
+  }
+  Status createDirectory(const std::string& path) override { return target_.createDirectory(path); }
+  Result<std::vector<std::string>> list(const std::string& dir) override { return target_.list(dir); }
+
+ protected:
+  Env& target() { return target_; }
+
+ private:
+  Env& target_;
+};
+
 // Reads exactly n bytes at off; a short read is Corruption naming `what`.
 Status readExact(File& f, uint64_t off, size_t n, char* buf, const std::string& what);
 

@@ -4,44 +4,38 @@ namespace zel::db {
 
 namespace {
 
-class FaultFile : public File {
+class FaultFile : public FileWrapper {
  public:
-  FaultFile(FaultEnv& env, std::unique_ptr<File> f) : env_(env), f_(std::move(f)) {}
+  FaultFile(FaultEnv& env, std::unique_ptr<File> f) : FileWrapper(std::move(f)), env_(env) {}
 
   Status read(uint64_t off, size_t n, char* buf, size_t* got) override {
     *got = 0;
     ZEL_RETURN_IF_ERROR(env_.tick(false));
-    return f_->read(off, n, buf, got);
+    return target().read(off, n, buf, got);
   }
   Status write(uint64_t off, std::string_view data) override {
     bool shortWrite = false;
     Status s = env_.tick(true, &shortWrite);
-    if (shortWrite) (void)f_->write(off, data.substr(0, data.size() / 2));
+    if (shortWrite) (void)target().write(off, data.substr(0, data.size() / 2));
     if (!s.ok()) return s;
-    return f_->write(off, data);
+    return target().write(off, data);
   }
   Result<uint64_t> size() override {
     Status s = env_.tick(false);
     if (!s.ok()) return s;
-    return f_->size();
+    return target().size();
   }
   Status truncate(uint64_t len) override {
     ZEL_RETURN_IF_ERROR(env_.tick(true));
-    return f_->truncate(len);
+    return target().truncate(len);
   }
   Status sync() override {
     ZEL_RETURN_IF_ERROR(env_.tick(true));
-    return f_->sync();
-  }
-  Status lock(uint64_t off, uint64_t len, LockKind kind) override { return f_->lock(off, len, kind); }
-  Status unlock(uint64_t off, uint64_t len) override { return f_->unlock(off, len); }
-  Result<bool> isLockedByOther(uint64_t off, uint64_t len, LockKind kind) override {
-    return f_->isLockedByOther(off, len, kind);
+    return target().sync();
   }
 
  private:
   FaultEnv& env_;
-  std::unique_ptr<File> f_;
 };
 
 }  // namespace
@@ -64,19 +58,19 @@ Status FaultEnv::tick(bool isWrite, bool* shortWrite) {
 Result<std::unique_ptr<File>> FaultEnv::open(const std::string& path, const OpenOptions& o) {
   Status s = tick(o.create || o.truncate || o.mustNotExist);
   if (!s.ok()) return s;
-  auto f = target_.open(path, o);
+  auto f = target().open(path, o);
   if (!f.ok()) return f.status();
   return std::unique_ptr<File>(new FaultFile(*this, std::move(f).value()));
 }
 
 Status FaultEnv::remove(const std::string& path) {
   ZEL_RETURN_IF_ERROR(tick(true));
-  return target_.remove(path);
+  return target().remove(path);
 }
 
 Status FaultEnv::rename(const std::string& from, const std::string& to) {
   ZEL_RETURN_IF_ERROR(tick(true));
-  return target_.rename(from, to);
+  return target().rename(from, to);
 }
 
 }  // namespace zel::db

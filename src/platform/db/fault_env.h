@@ -17,9 +17,9 @@ namespace zel::db {
 
 enum class Fault { kIOError, kNoSpace, kShortWrite };
 
-class FaultEnv : public Env {
+class FaultEnv : public EnvWrapper {
  public:
-  explicit FaultEnv(Env& target) : target_(target) {}
+  explicit FaultEnv(Env& target) : EnvWrapper(target) {}
 
   // Fails call n only (persistent = false) or every call from n on.
   void failAt(long n, Fault f = Fault::kIOError, bool persistent = false) {
@@ -39,15 +39,10 @@ class FaultEnv : public Env {
   Status tick(bool isWrite, bool* shortWrite = nullptr);
 
   Result<std::unique_ptr<File>> open(const std::string& path, const OpenOptions& o) override;
-  bool exists(const std::string& path) override { return target_.exists(path); }
-  bool isDirectory(const std::string& path) override { return target_.isDirectory(path); }
   Status remove(const std::string& path) override;
   Status rename(const std::string& from, const std::string& to) override;
-  Status createDirectory(const std::string& path) override { return target_.createDirectory(path); }
-  Result<std::vector<std::string>> list(const std::string& dir) override { return target_.list(dir); }
 
  private:
-  Env& target_;
   std::atomic<long> calls_{0};
   std::atomic<long> failures_{0};
   long failAt_ = 0;

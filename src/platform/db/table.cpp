@@ -50,23 +50,7 @@ auto retryIndex(F&& f) -> decltype(f()) {
 
 // A file handle shared by an index and its table, so the table can sync the
 // index file the index owns.
-class SharedFile : public File {
- public:
-  explicit SharedFile(std::shared_ptr<File> f) : f_(std::move(f)) {}
-  Status read(uint64_t off, size_t n, char* buf, size_t* got) override { return f_->read(off, n, buf, got); }
-  Status write(uint64_t off, std::string_view data) override { return f_->write(off, data); }
-  Result<uint64_t> size() override { return f_->size(); }
-  Status truncate(uint64_t len) override { return f_->truncate(len); }
-  Status sync() override { return f_->sync(); }
-  Status lock(uint64_t off, uint64_t len, LockKind kind) override { return f_->lock(off, len, kind); }
-  Status unlock(uint64_t off, uint64_t len) override { return f_->unlock(off, len); }
-  Result<bool> isLockedByOther(uint64_t off, uint64_t len, LockKind kind) override {
-    return f_->isLockedByOther(off, len, kind);
-  }
-
- private:
-  std::shared_ptr<File> f_;
-};
+using SharedFile = FileWrapper;
 
 // Index locks taken for one record change, released on scope exit.
 class IndexLocks {
