@@ -8,16 +8,12 @@
 #include <sstream>
 
 #include "dbf_fuzz_one.h"
+#include "db/db_test_util.h"
 
 namespace zel::db {
 namespace {
 
-std::string slurp(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using test::slurp;
 
 using Entry = std::string (*)(const uint8_t*, size_t);
 

@@ -8,16 +8,12 @@
 #include <sstream>
 
 #include "ntx_fuzz_one.h"
+#include "db/db_test_util.h"
 
 namespace zel::db {
 namespace {
 
-std::string slurp(const std::filesystem::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using test::slurp;
 
 std::string run(const std::string& bytes) {
   return ntxFuzzOne(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());

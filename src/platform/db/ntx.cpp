@@ -156,28 +156,24 @@ Status NtxIndex::acquire(bool exclusive) {
   }
   if (exclusive) {
     if (updateDepth_ == 0) {
-      ZEL_RETURN_IF_ERROR(file_->lock(kNtxLockOffset, 1, LockKind::kExclusive));
-      if (readDepth_ == 0) {
-        Status s = refresh();
-        if (!s.ok()) {
-          (void)file_->unlock(kNtxLockOffset, 1);
-          return s;
-        }
-      }
+      ZEL_RETURN_IF_ERROR(lockAndRefresh(LockKind::kExclusive, readDepth_ == 0));
     }
     ++updateDepth_;
     return Status::OK();
   }
   if (updateDepth_ == 0 && readDepth_ == 0) {
-    ZEL_RETURN_IF_ERROR(file_->lock(kNtxLockOffset, 1, LockKind::kShared));
-    Status s = refresh();
-    if (!s.ok()) {
-      (void)file_->unlock(kNtxLockOffset, 1);
-      return s;
-    }
+    ZEL_RETURN_IF_ERROR(lockAndRefresh(LockKind::kShared, true));
   }
   ++readDepth_;
   return Status::OK();
+}
+
+Status NtxIndex::lockAndRefresh(LockKind kind, bool refreshToo) {
+  ZEL_RETURN_IF_ERROR(file_->lock(kNtxLockOffset, 1, kind));
+  if (!refreshToo) return Status::OK();
+  Status s = refresh();
+  if (!s.ok()) (void)file_->unlock(kNtxLockOffset, 1);
+  return s;
 }
 
 void NtxIndex::release(bool exclusive) {

@@ -179,6 +179,9 @@ class NtxIndex {
 
   Status acquire(bool exclusive);
   void release(bool exclusive);
+  // Takes the update lock and, when asked, re-reads what another process changed;
+  // the lock is let go again when the re-read fails.
+  Status lockAndRefresh(LockKind kind, bool refreshToo);
   Status refresh();
   Status readHeaderFromDisk(NtxHeader* h);
   Status writeHeader(bool countVersion = true);
